@@ -1,0 +1,64 @@
+# Vortalis: build, test and benchmark entry points. Every target installs missing
+# Debian packages first, so these work on a fresh machine as root.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
+
+.PHONY: all deps build build-native build-windows test test-native test-windows \
+        test-asan test-tsan bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps build-native build-windows
+
+build-native: deps
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native -j $(JOBS)
+
+build-windows: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+# Unit and host tests natively, then the same tests as Windows programs under wine64.
+test: build
+	@rm -f build/native/test-results/*.xml && mkdir -p build/native/test-results build/windows/test-results
+	@ctest --test-dir build/native $(CTEST_FLAGS)
+	@ctest --test-dir build/windows $(CTEST_FLAGS)
+	@scripts/test-summary build/native build/windows
+
+test-native: build-native
+	@rm -f build/native/test-results/*.xml && mkdir -p build/native/test-results
+	@ctest --test-dir build/native $(CTEST_FLAGS)
+	@scripts/test-summary build/native
+
+test-windows: build-windows
+	@rm -f build/windows/test-results/*.xml && mkdir -p build/windows/test-results
+	@ctest --test-dir build/windows $(CTEST_FLAGS)
+	@scripts/test-summary build/windows
+
+# Address and undefined-behaviour sanitizers over every native test.
+test-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@rm -f build/asan/test-results/*.xml && mkdir -p build/asan/test-results
+	@ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/asan $(CTEST_FLAGS)
+	@scripts/test-summary build/asan
+
+# Thread sanitizer over every native test (the lock, thread and concurrent engine tests).
+test-tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@rm -f build/tsan/test-results/*.xml && mkdir -p build/tsan/test-results
+	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --test-dir build/tsan $(CTEST_FLAGS)
+	@scripts/test-summary build/tsan
+
+bench: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench -j $(JOBS)
+	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_counters_tabular=true; done; true
+
+clean:
+	rm -rf build

@@ -1,0 +1,122 @@
+#include "foundation/YException.h"
+#include "foundation/YFormat.h"
+#include "foundation/YScan.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string F(YFormat format) { return format.Result().ToUtf8(); }
+
+TEST(YFormat, EscapesAndArgumentOrder) {
+    EXPECT_EQ(F(YFormat("{{0}}")), "{0}");
+    EXPECT_EQ(F(YFormat("a}}b")), "a}b");
+    EXPECT_EQ(F(YFormat("a}xb")), "axb");  // "}" drops itself and keeps the next character
+    EXPECT_EQ(F(YFormat("{1}{0}").Arg(YString("A")).Arg(YString("B"))), "BA");
+    EXPECT_EQ(F(YFormat("{0}{1}").Arg(YString("A")).Arg(YString("B"))), "AB");
+    EXPECT_EQ(F(YFormat("x{1}y{0}z").Arg(YString("first")).Arg(YString("second"))), "xsecondyfirstz");
+    EXPECT_EQ(F(YFormat("{2}-{0}-{1}").Arg(1).Arg(2).Arg(3)), "3-1-2");
+    // An index named twice keeps only its last place.
+    EXPECT_EQ(F(YFormat("[{0}]({0})").Arg(7)), "[](7)");
+}
+
+TEST(YFormat, IntegerOptions) {
+    EXPECT_EQ(F(YFormat("{0 5}").Arg(42)), "   42");
+    EXPECT_EQ(F(YFormat("{0;05}").Arg(-42)), "-00042");
+    EXPECT_EQ(F(YFormat("{0;03}").Arg(-5)), "-005");
+    EXPECT_EQ(F(YFormat("{0x}").Arg(255)), "FF");
+    EXPECT_EQ(F(YFormat("{0;+}").Arg(0)), "0");
+    EXPECT_EQ(F(YFormat("{0;+}").Arg(3)), "+3");
+    EXPECT_EQ(F(YFormat("{0;+}").Arg(3u)), "+3");
+    EXPECT_EQ(F(YFormat("{0;+03}").Arg(7)), "+007");
+    EXPECT_EQ(F(YFormat("{0x;02}{1x;02}{2x;02}{3x;02}").Arg(255).Arg(0).Arg(160).Arg(255)), "FF00A0FF");
+    EXPECT_EQ(F(YFormat("{0:02}:{1:02}:{2:02}.{3}").Arg(5).Arg(7).Arg(9).Arg(YString("1"))), "05:07:09.1");
+    EXPECT_EQ(F(YFormat("{0}").Arg(INT64_MIN)), "-9223372036854775808");
+    EXPECT_EQ(F(YFormat("{0}").Arg(UINT64_MAX)), "18446744073709551615");
+    EXPECT_EQ(F(YFormat("{0;099}").Arg(1)).size(), 62u);  // widths stop at 62 digits
+}
+
+TEST(YFormat, DoubleOptions) {
+    EXPECT_EQ(F(YFormat("{0}").Arg(1.5)), "1.5000");
+    EXPECT_EQ(F(YFormat("{0;.0}").Arg(1.5)), "2");
+    EXPECT_EQ(F(YFormat("{0;.0}").Arg(2.5)), "2");  // printf rounds halves to even
+    EXPECT_EQ(F(YFormat("{0;+.02}").Arg(1.5)), "+1.50");
+    EXPECT_EQ(F(YFormat("{0;+.02}").Arg(-1.5)), "-1.50");
+    EXPECT_EQ(F(YFormat("{0;.12}").Arg(0.1)), "0.1");
+    EXPECT_EQ(F(YFormat("{0;.12}").Arg(1234567.891)), "1234567.891");
+    EXPECT_EQ(F(YFormat("{0;.10}").Arg(1e-7)), "1e-07");
+    EXPECT_EQ(F(YFormat("{0 8.1}").Arg(3.25)), "3.2");  // no width for doubles
+    EXPECT_EQ(F(YFormat("{0} dB").Arg(-6.196)), "-6.1960 dB");
+    EXPECT_EQ(F(YFormat("{0}{1} ({2.1}%)").Arg(90.0).Arg(YString(u"\u00B0")).Arg(25.0)), "90.0000\xC2\xB0 (25.0%)");
+}
+
+TEST(YFormat, UnterminatedSpecificationRaises) {
+    for (const char* pattern : {"abc{0", "{0;+", "{"}) {
+        try {
+            YFormat{YString::FromLatin1(pattern)};
+            FAIL() << pattern;
+        } catch (const YException& e) {
+            EXPECT_EQ(e.Message(), YString("Formatting string ends in an argument specification."));
+        }
+    }
+    EXPECT_THROW(YScan("{1", "1"), YException);
+}
+
+TEST(YFormat, Durations) {
+    EXPECT_EQ(FormatDuration(59).ToUtf8(), "0 min, 59 sec");
+    EXPECT_EQ(FormatDuration(3600).ToUtf8(), "1 hours, 0 min");
+    EXPECT_EQ(FormatDuration(90000).ToUtf8(), "1 days, 1 hours");
+    EXPECT_EQ(FormatDuration(3 * 86400 + 3599).ToUtf8(), "3 days, 0 hours");
+}
+
+TEST(YScan, ReadsArgumentsInOrder) {
+    int32_t a = -1, b = -1;
+    YScan("{0},{1}", "12,34").Get(a).Get(b);
+    EXPECT_EQ(a, 12);
+    EXPECT_EQ(b, 34);
+
+    a = b = -1;
+    YScan("{0},{1}", "12;34").Get(a).Get(b);
+    EXPECT_EQ(a, 12);   // read from the whole input "12;34"
+    EXPECT_EQ(b, -1);   // never reached
+
+    int64_t width = 0, height = 0;
+    YScan("{0} x  {1}", "640   x 480").Get(width).Get(height);
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 480);
+
+    int16_t hex = 0;
+    YScan("#{0x}", "#7fZ").Get(hex);
+    EXPECT_EQ(hex, 0x7F);
+}
+
+TEST(YScan, UnreadableValueEndsTheScan) {
+    int32_t a = 5, b = 5, c = 5;
+    YScan("{0},{1},{2}", "x,2,3").Get(a).Get(b).Get(c);
+    EXPECT_EQ(a, 0);  // nothing readable: 0, and the later targets stay untouched
+    EXPECT_EQ(b, 5);
+    EXPECT_EQ(c, 5);
+
+    int8_t small = 1;
+    YString text("unchanged");
+    YScan("{0}:{1}", "-:word").Get(small).Get(text);
+    EXPECT_EQ(small, 0);
+    EXPECT_EQ(text, YString("unchanged"));
+
+    YString first, second;
+    YScan("{0} {1}", "hello world").Get(first).Get(second);
+    EXPECT_EQ(first, YString("hello"));
+    EXPECT_EQ(second, YString("world"));
+}
+
+TEST(YScan, LiteralMismatchStopsButKeepsWhatWasRead) {
+    int32_t a = 0, b = 9;
+    YScan("v{0}-{1}", "v3+4").Get(a).Get(b);
+    EXPECT_EQ(a, 3);  // "3+4" read up to the end, then "-" is missing
+    EXPECT_EQ(b, 9);
+    int32_t c = 9;
+    YScan("size={0}", "SIZE=3").Get(c);
+    EXPECT_EQ(c, 9);
+}
+
+}  // namespace
