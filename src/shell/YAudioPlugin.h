@@ -1,0 +1,294 @@
+#pragma once
+
+#include "foundation/YGrowableBuffer.h"
+#include "foundation/YObject.h"
+#include "foundation/YString.h"
+#include "foundation/YSynchronizer.h"
+#include "foundation/YThread.h"
+#include "shell/HostTransport.h"
+#include "shell/YAudioPluginAdapter.h"
+#include "shell/YDelayLine.h"
+#include "shell/YMIDIProcessor.h"
+#include "shell/YUpsampler.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// One smoothed parameter of the block road: it glides from its value at the start
+// of a host block to its value at the end in steps at sub-block boundaries.
+struct InterpolatedParameter {
+    int32_t owner = 0;  // which parameter set the index belongs to
+    int32_t index = 0;
+    double start = 0.0;
+    double target = 0.0;
+    double current = 0.0;
+    double step = 0.0;  // per sample
+    bool interpolating = false;
+};
+
+// The host-neutral plug-in that both bindings drive. It exposes parameters by one
+// flat global index, takes MIDI as raw messages, processes blocks of 32-bit float
+// audio given as channel-pointer tables (bus after bus, kTableStride pointers per
+// bus), and talks back to its binding through YAudioPluginAdapter. The engine
+// derives from it and supplies the operations marked as engine hooks.
+//
+// Threads: the audio thread runs ProcessAudio, ProcessMIDIEvent and the parameter
+// writes of a VST 3 process call; the user-interface thread runs initialisation,
+// state and editor work. Four locks: the audio thread takes parameterLock without
+// waiting (a busy lock drops the block) and processingLock with an unlimited wait;
+// preparation takes parameterLock, editorLock and processingLock in that order.
+class YAudioPlugin : public YMIDIProcessor {
+public:
+    class AutomationAdapter;
+    class AutomationUpdateRequestThread;
+
+    static constexpr int32_t kTableStride = 8;  // channel pointers per bus in the tables the bindings pass
+    static constexpr int32_t kMaxBuses = 4;
+    static constexpr int32_t kChannelModeCount = 8;
+    static constexpr int32_t kSurroundChannelMode = 7;
+    static constexpr float kDenormalOffset = 1e-15f;
+
+    YAudioPlugin();
+    ~YAudioPlugin() override;
+
+    // ---- Identity and binding ------------------------------------------------------
+    YString productName;
+    YString vendorName;
+    YString bindingName;  // "VST" or "VST3", set by the binding
+    void SetAdapter(YAudioPluginAdapter* adapter) { adapter_ = adapter; }
+    YAudioPluginAdapter* GetAdapter() const { return adapter_; }
+
+    // ---- MIDI (audio thread) ---------------------------------------------------------
+    bool receivesMIDI = false;
+    bool sendsMIDI = false;
+    // Decodes one raw message; answers whether it was handled.
+    bool ProcessMIDIEvent(int32_t sampleOffset, uint8_t status, uint8_t data1, uint8_t data2);
+    bool ProcessMIDIController(int32_t offset, double time, int32_t channel, int32_t controller, double value) override;
+    void GenerateNoteEvent(int32_t offset, int32_t channel, int32_t key, double velocity, bool on);
+    virtual void GenerateMIDIEvent(int32_t offset, uint8_t status, uint8_t data1, uint8_t data2);
+
+    // ---- Parameters by global index (any thread) -------------------------------------
+    virtual int32_t GetParameterCount() const;
+    virtual void SetParameter(int32_t index, double value, bool flag = false);
+    virtual void SetParameterIfChanged(int32_t index, double value, bool flag = false);
+    virtual double GetParameter(int32_t index) const;
+    virtual YString GetParameterName(int32_t index) const;
+    virtual YString GetParameterID(int32_t index) const;
+    virtual YString GetParameterValueName(int32_t index) const;
+    virtual YString GetParameterValueNameFrom01(int32_t index, double value) const;
+    virtual double ParseParameterValueName(int32_t index, const YString& text) const;
+    virtual YString GetParameterUnitsName(int32_t index) const;
+    virtual int32_t GetParameterType(int32_t index) const;
+    virtual double GetParameterDefaultValue(int32_t index) const;
+
+    // Registers an adapter (kept sorted by first index; the plug-in takes a reference).
+    void AddAutomationAdapter(AutomationAdapter* adapter);
+    // Stops the automation thread, then releases the adapters, last to first.
+    void ClearAutomationAdapters();
+    // The adapter owning a global index, or null.
+    AutomationAdapter* FindAutomationAdapter(int32_t index) const;
+    // Tells the binding that a parameter changed by the plug-in's own action.
+    virtual void AutomationChanged(int32_t index, double value);
+    void StartAutomationUpdates();
+
+    // ---- Channels, rate, pins (user-interface thread) ------------------------------------
+    void SetChannels(int32_t inputs, int32_t outputs);
+    void SetSampleRate(double rate);
+    // Bus 1 is the main bus, buses 2..busCount side chains; the surround layout gives
+    // 8 channels per bus, the stereo layout 2.
+    void SetupPins(int32_t busCount, bool surround);
+    const YStringList& InputPins() const { return inputPins_; }
+    const YStringList& OutputPins() const { return outputPins_; }
+    // Cuts the pin lists (a host too old for more than stereo).
+    void TruncatePins(int32_t inputs, int32_t outputs, int32_t channelsPerBus);
+    int32_t ChannelsPerBus() const { return channelsPerBus_; }
+    int32_t GetNumInputChannels() const;
+    int32_t GetNumOutputChannels() const;
+    int32_t GetNumInputBuses() const { return static_cast<int32_t>(inputPins_.size()) / channelsPerBus_; }
+    int32_t GetNumOutputBuses() const { return static_cast<int32_t>(outputPins_.size()) / channelsPerBus_; }
+    // Channels the host actually connected per bus (set by the binding).
+    void SetConnectedChannels(int32_t inputsPerBus, int32_t outputsPerBus);
+    double SampleRate() const { return sampleRate_; }
+    double ProcessingRate() const { return sampleRate_ * upsamplingFactor_; }
+
+    // ---- Latency and tail as the bindings report them, in host samples -------------
+    int32_t GetHostLatency();
+    int32_t GetHostTailLength();
+
+    // ---- Upsampling ------------------------------------------------------------------------
+    int32_t UpsamplingFactor() const { return upsamplingFactor_; }
+    bool HighQualityUpsampling() const { return highQualityUpsampling_; }
+    // Stores a new factor or quality under the three locks and prepares again.
+    void UpdateUpsamplingFactor(int32_t factor, bool highQuality);
+
+    // ---- Processing (audio thread) --------------------------------------------------------
+    bool bypass = false;
+    bool needsHostSync = false;
+    HostTransport transport;
+    // The binding's entry for one block; replacing is false when the host wants the
+    // result added to its output buffers.
+    void ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing);
+
+    // ---- Editor ----------------------------------------------------------------------------
+    // This build carries no editor: creation reports failure and everything that
+    // depends on an open editor stays idle.
+    bool CreateEditor(void* parentWindow);
+    void FinishEditorCreation() {}
+    void SetEditorOpen(bool open) { editorOpen_ = open; }
+    bool EditorOpen() const { return editorOpen_; }
+    bool EditorExists() const { return false; }
+
+    // ---- Engine hooks ----------------------------------------------------------------------
+    // Prepares for processing (any time between blocks; user-interface thread).
+    virtual void InitProcessing() = 0;
+    // Applies changed parameters; the VST 2.4 editor idle calls it.
+    virtual void ProcessUpdate() {}
+    // The plug-in's latency and tail at the processing rate (-1: unbounded tail).
+    virtual int32_t GetLatency() { return 0; }
+    virtual int32_t GetTailLength() { return -1; }
+
+    YLock parameterLock;
+    YLock processingLock;
+    YLock editorLock;
+    YLock automationLock;
+
+protected:
+    // Called at the start of every block: sets the sub-block limits.
+    virtual void PreBlock(float** inputs, float** outputs, int32_t frames) { (void)inputs, (void)outputs, (void)frames; }
+    // Once per host block, before the first sub-block.
+    virtual void PrepareForProcessingOnce(float** inputs, float** outputs, int32_t frames) {
+        (void)inputs, (void)outputs, (void)frames;
+    }
+    // One sub-block through the engine; the tables hold the processed channels first.
+    virtual void Process(float** inputs, float** outputs, int32_t frames) = 0;
+    virtual void PostBlock() {}
+    // Output clipping level; negative disables clipping.
+    virtual double GetOutputClipLevel() { return -1.0; }
+    // Parameter smoothing between sub-blocks: the current value of a listed parameter,
+    // and writing an interpolated value (interpolating) or the final one.
+    virtual double GetInterpolationValue(const InterpolatedParameter& parameter) { (void)parameter; return 0.0; }
+    virtual void SetInterpolationValue(const InterpolatedParameter& parameter, double value, bool interpolating) {
+        (void)parameter, (void)value, (void)interpolating;
+    }
+    // Recomputes the effect's derived values after parameters moved.
+    virtual void UpdateFromParameters() {}
+
+    // Recomputes the road for a prepared engine: the channel mode and its surround
+    // enables, the smoothed parameters. Runs under the three locks.
+    void PrepareRoad(int32_t channelMode, const bool* surroundEnables, std::vector<InterpolatedParameter> interpolated);
+    // The sub-block limits the pre-block hook hands over.
+    void SetSubBlockLimits(int32_t subBlockLimit, int32_t interpolationBlock) {
+        subBlockLimit_ = subBlockLimit;
+        interpolationBlock_ = interpolationBlock;
+    }
+    int32_t ProcessedChannels() const { return processedChannels_; }
+    int32_t IOChannels() const { return ioChannels_; }
+    int32_t ActiveChannelMode() const { return activeChannelMode_; }
+    void RequestFirstInterpolationBlock() { interpolationFirstBlock_ = true; }
+    bool EditorBusy() const { return false; }
+
+private:
+    void FixAudioBuffers(float** table, float** fixed, int32_t connected, int32_t busCount, bool isInput, int32_t frames);
+    void ProcessRouted(float** inputs, float** outputs, int32_t frames);
+    void RunSubBlocks(float** inputs, float** outputs, int32_t frames);
+    void ProcessThroughUpsamplers(float** inputs, float** outputs, int32_t frames, bool replacing);
+    void ProcessBypassed(float** inputs, float** outputs, int32_t frames, bool replacing);
+    bool InterpolationPrepare(int32_t frames);
+    void InterpolationProcess(int32_t frames);
+    void InterpolationFinish();
+    void ResizePins(YStringList& pins, int32_t count);
+
+    YAudioPluginAdapter* adapter_ = nullptr;
+    std::vector<AutomationAdapter*> adapters_;
+    std::unique_ptr<AutomationUpdateRequestThread> automationThread_;
+    std::atomic<int32_t> pendingAutomation_{0};
+    bool editorOpen_ = false;
+
+    YStringList inputPins_;
+    YStringList outputPins_;
+    int32_t requestedChannels_ = -1;
+    int32_t requestedInputChannels_ = -1;
+    int32_t requestedOutputChannels_ = -1;
+    int32_t channelsPerBus_ = 2;
+    int32_t inputBusChannels_ = 2;
+    int32_t outputBusChannels_ = 2;
+    double sampleRate_ = 44100.0;
+    int32_t upsamplingFactor_ = 1;
+    bool highQualityUpsampling_ = true;
+
+    // The road, recomputed by PrepareRoad.
+    double effectiveRate_ = 44100.0;
+    int32_t activeChannelMode_ = 0;
+    int32_t processedChannels_ = 2;
+    int32_t ioChannels_ = 2;
+    std::array<bool, 8> surroundEnabled_{};
+    int32_t surroundEnabledCount_ = 0;
+    int32_t latency_ = 0;           // the engine's, at the processing rate
+    int32_t bypassLatency_ = 0;     // everything the host sees, at the host rate
+    YDelayLine passThroughDelay_;
+    std::array<YDelayLine, 8> surroundDelays_;
+    std::array<YDelayLine, 8> bypassDelays_;
+    std::array<YUpsampler, 8> resamplers_;
+    int32_t subBlockLimit_ = 2147483647;
+    int32_t interpolationBlock_ = 256;
+    std::vector<InterpolatedParameter> interpolationList_;
+    bool interpolationFirstBlock_ = true;
+
+    // Per-block working tables and buffers, grown on first use of a block size.
+    std::array<float*, kMaxBuses * kTableStride> fixedInputs_{};
+    std::array<float*, kMaxBuses * kTableStride> fixedOutputs_{};
+    std::array<float*, kMaxBuses * kTableStride> stageInputs_{};
+    std::array<float*, kMaxBuses * kTableStride> stageOutputs_{};
+    std::array<float*, kMaxBuses * kTableStride> routedInputs_{};
+    std::array<float*, kMaxBuses * kTableStride> routedOutputs_{};
+    YGrowableBuffer<float> inputScratch_;
+    YGrowableBuffer<float> monoCopy_;
+    YGrowableBuffer<float> outputScratch_;
+    YGrowableBuffer<float> upsampledScratch_;
+    std::array<YGrowableBuffer<float>, 8> internalInputs_;
+    std::array<YGrowableBuffer<float>, 8> internalOutputs_;
+};
+
+// The base of every parameter object: a contiguous run of global parameter indices.
+// Local index = global index - firstIndex. Reference counted; the plug-in holds
+// one reference while the adapter is registered.
+class YAudioPlugin::AutomationAdapter : public YEventTarget {
+public:
+    int32_t count = 1;
+    int32_t firstIndex = 0;
+    YAudioPlugin* plugin = nullptr;  // null while not registered
+
+    virtual void SetValue(int32_t local, double value, bool silent) = 0;
+    virtual double GetValue(int32_t local) const = 0;
+    virtual YString GetName(int32_t local) const = 0;
+    virtual YString GetID(int32_t local) const = 0;
+    virtual YString GetValueName(int32_t local) const = 0;
+    virtual YString GetValueNameFrom01(int32_t local, double value) const = 0;
+    virtual double ParseValueName(int32_t local, const YString& text) const = 0;
+    virtual YString GetUnitsName(int32_t local) const { (void)local; return YString(); }
+    virtual int32_t GetType(int32_t local) const = 0;
+    virtual double GetDefaultValue(int32_t local) const { (void)local; return 0.5; }
+
+    // Report the current value (or a given one) to the host as the plug-in's own change.
+    void SendAutomation(int32_t local);
+    void SendAutomationValue(int32_t local, double value);
+    // Sends a nudged value first, so that a host ignoring unchanged values records the point.
+    void SendAutomationValueWithChange(int32_t local, double value);
+    void SendAllAutomation();
+};
+
+// Posts pending automation to the editor every 100 ms; with no editor it has
+// nothing to post.
+class YAudioPlugin::AutomationUpdateRequestThread : public YWorkerThread {
+public:
+    explicit AutomationUpdateRequestThread(YAudioPlugin& plugin) : YWorkerThread(100), plugin_(plugin) {}
+
+protected:
+    void Pass() override;
+
+private:
+    YAudioPlugin& plugin_;
+};

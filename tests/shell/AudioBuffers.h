@@ -1,0 +1,28 @@
+#pragma once
+
+#include "shell/YAudioPlugin.h"
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+// Channel buffers laid out as a binding hands them over: a table of pointers, bus
+// after bus, YAudioPlugin::kTableStride per bus.
+struct AudioBuffers {
+    std::vector<std::vector<float>> channels;
+    std::array<float*, YAudioPlugin::kMaxBuses * YAudioPlugin::kTableStride> table{};
+
+    AudioBuffers(int channelCount, int frames, float fill = 0.0f) {
+        channels.assign(static_cast<std::size_t>(channelCount), std::vector<float>(static_cast<std::size_t>(frames), fill));
+        for (int c = 0; c < channelCount; ++c) table[static_cast<std::size_t>(c)] = channels[static_cast<std::size_t>(c)].data();
+    }
+    float** Table() { return table.data(); }
+    std::vector<float>& operator[](int channel) { return channels[static_cast<std::size_t>(channel)]; }
+
+    // A different test signal per channel.
+    void FillSignal(int offset = 0) {
+        for (std::size_t c = 0; c < channels.size(); ++c)
+            for (std::size_t i = 0; i < channels[c].size(); ++i)
+                channels[c][i] = static_cast<float>(std::sin(0.05 * static_cast<double>(i + offset) * (c + 1) + c));
+    }
+};

@@ -1,0 +1,288 @@
+#include "AudioBuffers.h"
+#include "RoadTestPlugin.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+namespace {
+
+constexpr float kOffset = YAudioPlugin::kDenormalOffset;
+
+class BlockRoad : public ::testing::Test {
+protected:
+    void Prepare(int32_t mode = 0, int32_t latency = 0) {
+        plugin.channelMode = mode;
+        plugin.latency = latency;
+        plugin.SetSampleRate(48000.0);
+        plugin.InitProcessing();
+    }
+    // One replacing block from fresh input buffers; returns the outputs.
+    AudioBuffers Run(AudioBuffers& in, int frames) {
+        AudioBuffers out(8, frames, -7.0f);
+        plugin.ProcessAudio(in.Table(), out.Table(), frames, true);
+        return out;
+    }
+
+    RoadTestPlugin plugin;
+};
+
+TEST_F(BlockRoad, MovingParameterGlidesAcrossSubBlocks) {
+    Prepare();
+    AudioBuffers first(2, 1000, 1.0f);
+    Run(first, 1000);  // the first block only records start values
+    ASSERT_EQ(plugin.calls.size(), 1u);
+    plugin.calls.clear();
+
+    plugin.gain = 2.0;
+    AudioBuffers in(2, 1000, 1.0f);
+    AudioBuffers out = Run(in, 1000);
+    const double step = 1.0 / 1000;
+    ASSERT_EQ(plugin.calls.size(), 4u);
+    const int expectedFrames[4] = {256, 256, 256, 232};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(plugin.calls[k].frames, expectedFrames[k]);
+        EXPECT_NEAR(plugin.calls[k].gain, 1.0 + 256 * k * step, 1e-12) << k;
+    }
+    EXPECT_NEAR(out[0][0], 1.0, 1e-6);
+    EXPECT_NEAR(out[1][300], 1.0 + 256 * step, 1e-6);
+    EXPECT_NEAR(out[0][999], 1.0 + 768 * step, 1e-6);
+    EXPECT_FALSE(plugin.gainInterpolating);
+    EXPECT_DOUBLE_EQ(plugin.smoothedGain, 2.0);  // at the target after the block
+
+    plugin.calls.clear();
+    AudioBuffers again(2, 1000, 1.0f);
+    out = Run(again, 1000);  // no movement: one call at the new value
+    ASSERT_EQ(plugin.calls.size(), 1u);
+    EXPECT_EQ(plugin.calls[0].frames, 1000);
+    EXPECT_NEAR(out[1][999], 2.0, 1e-6);
+}
+
+TEST_F(BlockRoad, WholeBlockInOneCallWithoutMovement) {
+    Prepare();
+    for (int block = 0; block < 3; ++block) {
+        AudioBuffers in(2, 4096, 0.5f);
+        Run(in, 4096);
+    }
+    ASSERT_EQ(plugin.calls.size(), 3u);
+    for (const auto& call : plugin.calls) EXPECT_EQ(call.frames, 4096);
+    EXPECT_EQ(plugin.prepareOnceCalls, 3);
+}
+
+TEST_F(BlockRoad, SubBlockLimitAdvancesTheMusicalPosition) {
+    plugin.subBlockLimit = 100;
+    plugin.needsHostSync = true;
+    Prepare();
+    plugin.transport.tempo = 120.0;
+    plugin.transport.ppqPosition = 4.0;
+    AudioBuffers in(2, 250, 0.0f);
+    Run(in, 250);
+    ASSERT_EQ(plugin.calls.size(), 3u);
+    EXPECT_EQ(plugin.calls[2].frames, 50);
+    const double perSample = 120.0 / (60.0 * 48000.0);
+    EXPECT_DOUBLE_EQ(plugin.calls[0].ppq, 4.0);
+    EXPECT_DOUBLE_EQ(plugin.calls[1].ppq, 4.0 + 100 * perSample);
+    EXPECT_DOUBLE_EQ(plugin.calls[2].ppq, 4.0 + 200 * perSample);
+
+    plugin.calls.clear();
+    plugin.needsHostSync = false;  // without host sync the position stays at 0
+    Run(in, 250);
+    EXPECT_DOUBLE_EQ(plugin.calls[1].ppq, 0.0);
+}
+
+TEST_F(BlockRoad, LeftModeDelaysThePassedChannel) {
+    plugin.gain = 2.0;
+    Prepare(1, 3);
+    EXPECT_EQ(plugin.Processed(), 1);
+    AudioBuffers in(2, 64);
+    in.FillSignal();
+    AudioBuffers source = in;
+    AudioBuffers out = Run(in, 64);
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_NEAR(out[0][i], 2.0f * (source[0][i] + kOffset), 1e-6) << i;
+        EXPECT_FLOAT_EQ(out[1][i], i < 3 ? 0.0f : source[1][i - 3] + kOffset) << i;
+    }
+    // The delay line carries over into the next block.
+    AudioBuffers next(2, 64);
+    next.FillSignal(64);
+    AudioBuffers nextSource = next;
+    out = Run(next, 64);
+    EXPECT_FLOAT_EQ(out[1][0], source[1][61] + kOffset);
+    EXPECT_FLOAT_EQ(out[1][3], nextSource[1][0] + kOffset);
+}
+
+TEST_F(BlockRoad, RightAndSideModesSwapBack) {
+    plugin.gain = 3.0;
+    Prepare(2, 0);
+    AudioBuffers in(2, 32);
+    in.FillSignal();
+    AudioBuffers source = in;
+    AudioBuffers out = Run(in, 32);
+    EXPECT_NEAR(out[1][5], 3.0f * (source[1][5] + kOffset), 1e-6);
+    EXPECT_FLOAT_EQ(out[0][5], source[0][5] + kOffset);
+
+    Prepare(4, 0);  // side processed: L = M + 3S, R = M - 3S
+    AudioBuffers in2(2, 32);
+    in2.FillSignal();
+    out = Run(in2, 32);
+    for (int i = 0; i < 32; ++i) {
+        double l = source[0][i] + kOffset, r = source[1][i] + kOffset;
+        double m = (l + r) / 2, s = (l - r) / 2;
+        EXPECT_NEAR(out[0][i], m + 3 * s, 1e-5);
+        EXPECT_NEAR(out[1][i], m - 3 * s, 1e-5);
+    }
+}
+
+TEST_F(BlockRoad, MidModeWithIdentityEffectGivesTheInputBack) {
+    for (int latency : {0, 2}) {
+        Prepare(3, latency);
+        AudioBuffers in(2, 48);
+        in.FillSignal();
+        AudioBuffers source = in;
+        AudioBuffers out = Run(in, 48);
+        for (int i = 0; i < 48; ++i) {
+            double l = source[0][i] + kOffset, r = source[1][i] + kOffset;
+            double m = (l + r) / 2;
+            double sideDelayed = 0.0;
+            if (i >= latency) sideDelayed = ((source[0][i - latency] + kOffset) - (source[1][i - latency] + kOffset)) / 2;
+            EXPECT_NEAR(out[0][i], m + sideDelayed, 1e-6) << latency << " " << i;
+            EXPECT_NEAR(out[1][i], m - sideDelayed, 1e-6) << latency << " " << i;
+        }
+    }
+}
+
+TEST_F(BlockRoad, MidSideAndInvertedRightModes) {
+    Prepare(5, 0);
+    AudioBuffers in(2, 16);
+    in.FillSignal();
+    AudioBuffers source = in;
+    AudioBuffers out = Run(in, 16);
+    EXPECT_NEAR(out[0][7], source[0][7], 1e-6);
+    EXPECT_NEAR(out[1][7], source[1][7], 1e-6);
+
+    Prepare(6, 0);
+    AudioBuffers in2(2, 16);
+    in2.FillSignal();
+    out = Run(in2, 16);
+    EXPECT_NEAR(out[0][7], source[0][7], 1e-6);
+    EXPECT_NEAR(out[1][7], -source[1][7], 1e-6);  // the right channel leaves inverted
+}
+
+TEST_F(BlockRoad, InPlaceRoutingReadsTheOriginalInput) {
+    Prepare(3, 1);
+    AudioBuffers io(2, 32);
+    io.FillSignal();
+    AudioBuffers source = io;
+    plugin.ProcessAudio(io.Table(), io.Table(), 32, true);
+    for (int i = 1; i < 32; ++i) {
+        double m = (source[0][i] + source[1][i]) / 2 + kOffset;
+        double s = (source[0][i - 1] - source[1][i - 1]) / 2;
+        EXPECT_NEAR(io[0][i], m + s, 1e-6);
+        EXPECT_NEAR(io[1][i], m - s, 1e-6);
+    }
+}
+
+TEST_F(BlockRoad, SurroundModeProcessesOnlyEnabledChannels) {
+    plugin.SetupPins(1, true);
+    plugin.gain = 2.0;
+    plugin.surroundEnables[2] = plugin.surroundEnables[5] = false;
+    Prepare(7, 4);
+    EXPECT_EQ(plugin.Processed(), 6);
+    AudioBuffers in(8, 40);
+    in.FillSignal();
+    AudioBuffers source = in;
+    AudioBuffers out = Run(in, 40);
+    EXPECT_EQ(plugin.calls.back().channels, 6);
+    for (int c = 0; c < 8; ++c) {
+        for (int i = 0; i < 40; ++i) {
+            if (c == 2 || c == 5)
+                EXPECT_FLOAT_EQ(out[c][i], i < 4 ? 0.0f : source[c][i - 4] + kOffset) << c << " " << i;
+            else
+                EXPECT_NEAR(out[c][i], 2.0 * (source[c][i] + kOffset), 1e-6) << c << " " << i;
+        }
+    }
+}
+
+TEST_F(BlockRoad, AccumulatingHostGetsTheResultAdded) {
+    plugin.gain = 0.5;
+    Prepare();
+    AudioBuffers in(2, 64, 1.0f);
+    AudioBuffers out(2, 64, 10.0f);
+    plugin.ProcessAudio(in.Table(), out.Table(), 64, false);
+    EXPECT_NEAR(out[0][10], 10.5f, 1e-6);
+    EXPECT_NEAR(out[1][63], 10.5f, 1e-6);
+}
+
+TEST_F(BlockRoad, MissingChannelsAreFilledIn) {
+    Prepare();
+    AudioBuffers in(2, 16, 1.0f);
+    AudioBuffers out(2, 16, 0.0f);
+    // A mono input is heard on both channels.
+    plugin.SetConnectedChannels(1, 2);
+    plugin.ProcessAudio(in.Table(), out.Table(), 16, true);
+    EXPECT_NEAR(out[1][3], 1.0f, 1e-6);
+    // A null channel pointer repeats the previous channel; a null bus reads silence.
+    plugin.SetConnectedChannels(2, 2);
+    in.table[1] = nullptr;
+    plugin.ProcessAudio(in.Table(), out.Table(), 16, true);
+    EXPECT_NEAR(out[1][3], 1.0f, 1e-6);
+    in.table[0] = nullptr;
+    plugin.ProcessAudio(in.Table(), out.Table(), 16, true);
+    EXPECT_EQ(out[0][3], 0.0f);
+    // A null second output writes into a discard buffer.
+    AudioBuffers in2(2, 16, 1.0f);
+    out.table[1] = nullptr;
+    plugin.ProcessAudio(in2.Table(), out.Table(), 16, true);
+    EXPECT_NEAR(out[0][3], 1.0f, 1e-6);
+    // A null output table processes nothing.
+    const auto calls = plugin.calls.size();
+    plugin.ProcessAudio(in2.Table(), nullptr, 16, true);
+    EXPECT_EQ(plugin.calls.size(), calls);
+}
+
+TEST_F(BlockRoad, UpsamplingHandsTheEngineMoreFramesAtAHigherRate) {
+    plugin.SetSampleRate(44100.0);
+    plugin.UpdateUpsamplingFactor(2, false);
+    AudioBuffers in(2, 100, 0.25f);
+    AudioBuffers out(2, 100);
+    plugin.ProcessAudio(in.Table(), out.Table(), 100, true);
+    ASSERT_EQ(plugin.calls.size(), 1u);
+    EXPECT_EQ(plugin.calls[0].frames, 200);
+    EXPECT_EQ(plugin.ProcessingRate(), 88200.0);
+}
+
+TEST_F(BlockRoad, BypassDelaysTheInputByTheLatency) {
+    Prepare(0, 64);
+    plugin.bypass = true;
+    AudioBuffers in(2, 200);
+    in.FillSignal();
+    AudioBuffers source = in;
+    AudioBuffers out = Run(in, 200);
+    EXPECT_TRUE(plugin.calls.empty());
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 200; ++i) EXPECT_FLOAT_EQ(out[c][i], i < 64 ? 0.0f : source[c][i - 64] + kOffset);
+}
+
+TEST_F(BlockRoad, BusyParameterLockDropsTheBlock) {
+    Prepare();
+    std::promise<void> holding, release;
+    std::thread preparer([&] {
+        YScopedLock lock(plugin.parameterLock);
+        holding.set_value();
+        release.get_future().wait();
+    });
+    holding.get_future().wait();
+    AudioBuffers in(2, 64, 1.0f);
+    AudioBuffers out(2, 64, -3.0f);
+    plugin.ProcessAudio(in.Table(), out.Table(), 64, true);
+    release.set_value();
+    preparer.join();
+    EXPECT_TRUE(plugin.calls.empty());
+    EXPECT_EQ(out[0][0], -3.0f);
+    EXPECT_EQ(in[0][0], 1.0f);  // not even the denormal offset was added
+    plugin.ProcessAudio(in.Table(), out.Table(), 64, true);
+    EXPECT_EQ(plugin.calls.size(), 1u);
+}
+
+}  // namespace

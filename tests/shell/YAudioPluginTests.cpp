@@ -1,0 +1,151 @@
+#include "RoadTestPlugin.h"
+
+#include "foundation/YFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// A run of parameters that remembers the last write.
+class ParameterRun : public YAudioPlugin::AutomationAdapter {
+public:
+    ParameterRun(int32_t first, int32_t size, const char* tag) : tag_(YString::FromLatin1(tag)) {
+        firstIndex = first;
+        count = size;
+        values.assign(static_cast<std::size_t>(size), 0.0);
+    }
+    void SetValue(int32_t local, double value, bool) override {
+        values[static_cast<std::size_t>(local)] = value;
+        ++writes;
+    }
+    double GetValue(int32_t local) const override { return values[static_cast<std::size_t>(local)]; }
+    YString GetName(int32_t local) const override { return YFormat("{0}{1}").Arg(tag_).Arg(local); }
+    YString GetID(int32_t local) const override { return GetName(local); }
+    YString GetValueName(int32_t local) const override { return YFormat("{0;.2}").Arg(GetValue(local)); }
+    YString GetValueNameFrom01(int32_t, double value) const override { return YFormat("{0;.2}").Arg(value); }
+    double ParseValueName(int32_t, const YString& text) const override { return ToDouble(text); }
+    int32_t GetType(int32_t) const override { return 1; }
+
+    std::vector<double> values;
+    int writes = 0;
+
+private:
+    YString tag_;
+};
+
+class RecordingBinding : public YAudioPluginAdapter {
+public:
+    std::vector<std::pair<int32_t, float>> automation;
+    void SendAutomation(int32_t index, float value) override { automation.emplace_back(index, value); }
+    void SendBypassAutomation(bool) override {}
+    void GenerateMIDIEvent(int32_t, uint8_t, uint8_t, uint8_t) override {}
+    void ReportLatency() override {}
+    bool ChangeEditorSize(int32_t, int32_t) override { return false; }
+};
+
+TEST(ParameterIndexSpace, LookupFindsTheAdapterOwningAnIndex) {
+    RoadTestPlugin plugin;
+    EXPECT_EQ(plugin.FindAutomationAdapter(0), nullptr);
+    plugin.SetParameter(0, 0.5);  // nothing registered: no action, no crash
+    auto* a = new ParameterRun(10, 5, "a");
+    auto* b = new ParameterRun(0, 3, "b");
+    auto* c = new ParameterRun(3, 4, "c");
+    auto* d = new ParameterRun(7, 3, "d");
+    for (auto* run : {a, b, c, d}) {
+        plugin.AddAutomationAdapter(run);
+        run->ReleaseReference();  // the plug-in keeps them alive
+    }
+    EXPECT_EQ(plugin.GetParameterCount(), 15);
+    EXPECT_EQ(plugin.FindAutomationAdapter(0), b);
+    EXPECT_EQ(plugin.FindAutomationAdapter(3), c);   // an adapter's first index
+    EXPECT_EQ(plugin.FindAutomationAdapter(7), d);
+    EXPECT_EQ(plugin.FindAutomationAdapter(9), d);
+    EXPECT_EQ(plugin.FindAutomationAdapter(10), a);
+    EXPECT_EQ(plugin.FindAutomationAdapter(14), a);
+    plugin.SetParameter(3, 0.25);
+    plugin.SetParameter(12, 0.75);
+    EXPECT_DOUBLE_EQ(c->values[0], 0.25);
+    EXPECT_DOUBLE_EQ(a->values[2], 0.75);
+    EXPECT_EQ(plugin.GetParameterName(12), YString("a2"));
+    EXPECT_EQ(plugin.GetParameterValueName(3), YString("0.25"));
+    EXPECT_DOUBLE_EQ(plugin.ParseParameterValueName(8, "0.5"), 0.5);
+
+    const int before = a->writes;
+    plugin.SetParameterIfChanged(12, 0.75 + 5e-8);
+    EXPECT_EQ(a->writes, before);
+    plugin.SetParameterIfChanged(12, 0.75 + 5e-7);
+    EXPECT_EQ(a->writes, before + 1);
+}
+
+TEST(ParameterIndexSpace, AutomationGoesToTheBinding) {
+    RoadTestPlugin plugin;
+    RecordingBinding binding;
+    auto* run = new ParameterRun(4, 2, "p");
+    plugin.AddAutomationAdapter(run);
+    run->ReleaseReference();
+    run->values = {0.5, 1.0};
+    run->SendAutomation(1);  // no binding yet
+    plugin.SetAdapter(&binding);
+    run->SendAllAutomation();
+    run->SendAutomationValueWithChange(0, 0.3);
+    run->SendAutomationValueWithChange(0, 0.0);
+    ASSERT_EQ(binding.automation.size(), 6u);
+    EXPECT_EQ(binding.automation[0], std::make_pair(4, 0.5f));
+    EXPECT_EQ(binding.automation[1], std::make_pair(5, 1.0f));
+    EXPECT_EQ(binding.automation[2].first, 4);
+    EXPECT_FLOAT_EQ(binding.automation[2].second, static_cast<float>(0.3 - 1e-10));
+    EXPECT_FLOAT_EQ(binding.automation[4].second, static_cast<float>(1e-10));
+    EXPECT_EQ(binding.automation[5], std::make_pair(4, 0.0f));
+}
+
+std::vector<std::string> Names(const YStringList& pins) {
+    std::vector<std::string> names;
+    for (const YString& pin : pins) names.push_back(pin.ToUtf8());
+    return names;
+}
+
+TEST(Pins, StereoAndSurroundLayouts) {
+    RoadTestPlugin plugin;
+    plugin.SetupPins(1, false);
+    EXPECT_EQ(Names(plugin.InputPins()), (std::vector<std::string>{"In L", "In R"}));
+    EXPECT_EQ(Names(plugin.OutputPins()), (std::vector<std::string>{"Out L", "Out R"}));
+    EXPECT_EQ(plugin.GetNumInputBuses(), 1);
+    plugin.SetupPins(2, false);
+    EXPECT_EQ(Names(plugin.InputPins()), (std::vector<std::string>{"In L", "In R", "Sidechain L", "Sidechain R"}));
+    EXPECT_EQ(plugin.GetNumInputBuses(), 2);
+    EXPECT_EQ(plugin.GetNumOutputBuses(), 1);
+    plugin.SetupPins(3, false);
+    EXPECT_EQ(Names(plugin.InputPins()),
+              (std::vector<std::string>{"In L", "In R", "Sidechain L 1", "Sidechain R 1", "Sidechain L 2", "Sidechain R 2"}));
+    plugin.SetupPins(2, true);
+    EXPECT_EQ(plugin.ChannelsPerBus(), 8);
+    EXPECT_EQ(plugin.InputPins().size(), 16u);
+    EXPECT_EQ(plugin.InputPins()[7], YString("In 7"));
+    EXPECT_EQ(plugin.InputPins()[8], YString("Sidechain 0"));
+    EXPECT_EQ(plugin.OutputPins()[3], YString("Out 3"));
+    plugin.SetupPins(3, true);
+    EXPECT_EQ(plugin.InputPins()[17], YString("Sidechain 2 1"));
+}
+
+TEST(Channels, RequestedCountsAndLatencyViews) {
+    RoadTestPlugin plugin;
+    plugin.SetupPins(1, true);
+    EXPECT_EQ(plugin.GetNumInputChannels(), 8);  // not requested yet: one bus
+    plugin.SetChannels(6, 2);
+    EXPECT_EQ(plugin.GetNumInputChannels(), 6);
+    EXPECT_EQ(plugin.GetNumOutputChannels(), 2);
+
+    plugin.latency = 100;
+    plugin.SetSampleRate(44100.0);
+    EXPECT_EQ(plugin.GetHostLatency(), 100);
+    plugin.UpdateUpsamplingFactor(2, true);
+    EXPECT_EQ(plugin.ProcessingRate(), 88200.0);
+    EXPECT_EQ(plugin.GetHostLatency(), 50 + 3072);
+    plugin.UpdateUpsamplingFactor(4, false);
+    EXPECT_EQ(plugin.GetHostLatency(), 25 + 384);
+    EXPECT_EQ(plugin.GetHostTailLength(), -1);
+}
+
+}  // namespace
