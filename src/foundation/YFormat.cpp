@@ -6,25 +6,25 @@
 YFormat::YFormat(const YString& format) : state_(std::make_shared<State>()) {
     State& state = *state_;
     // Compiling copies the literal text and records, per argument index, where its
-    // value goes and its rank among the specifications at that same position.
+    // value goes and its rank among the argument fields at that same position.
     int32_t lastPosition = -1, specsAtLastPosition = 0;
     ParseFormatPattern(
         format, [&](char16_t c) { state.result.Append(c); },
-        [&](const YFormatSpec& spec) {
+        [&](const YFormatField& field) {
             int32_t position = static_cast<int32_t>(state.result.Length());
             if (position != lastPosition) {
                 lastPosition = position;
                 specsAtLastPosition = 0;
             }
             int32_t rank = specsAtLastPosition++;
-            if (spec.index < 0 || spec.index >= kSlots) return;
-            state.slots[spec.index] = Slot{position, rank, spec};
+            if (field.index < 0 || field.index >= kSlots) return;
+            state.slots[field.index] = Slot{position, rank, field};
         });
 }
 
-const YFormatSpec* YFormat::NextSpec() const {
+const YFormatField* YFormat::NextField() const {
     if (state_->next >= kSlots || state_->slots[state_->next].position < 0) return nullptr;
-    return &state_->slots[state_->next].spec;
+    return &state_->slots[state_->next].field;
 }
 
 YFormat& YFormat::Insert(const YString& text) {
@@ -48,53 +48,53 @@ YFormat& YFormat::Insert(const YString& text) {
 YFormat& YFormat::Arg(const YString& text) { return Insert(text); }
 
 YFormat& YFormat::Arg(double value) {
-    const YFormatSpec* spec = NextSpec();
-    return Insert(spec ? FormatDouble(value, *spec) : YString());
+    const YFormatField* field = NextField();
+    return Insert(field ? FormatDouble(value, *field) : YString());
 }
 
 YFormat& YFormat::ArgSigned(int64_t value) {
-    const YFormatSpec* spec = NextSpec();
-    if (spec == nullptr) return Insert(YString());
+    const YFormatField* field = NextField();
+    if (field == nullptr) return Insert(YString());
     uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    return Insert(FormatInteger(magnitude, value < 0, value > 0, *spec));
+    return Insert(FormatInteger(magnitude, value < 0, value > 0, *field));
 }
 
 YFormat& YFormat::ArgUnsigned(uint64_t value) {
-    const YFormatSpec* spec = NextSpec();
-    if (spec == nullptr) return Insert(YString());
-    return Insert(FormatInteger(value, false, value != 0, *spec));
+    const YFormatField* field = NextField();
+    if (field == nullptr) return Insert(YString());
+    return Insert(FormatInteger(value, false, value != 0, *field));
 }
 
-YString FormatInteger(uint64_t magnitude, bool negative, bool positive, const YFormatSpec& spec) {
+YString FormatInteger(uint64_t magnitude, bool negative, bool positive, const YFormatField& field) {
     char digits[80];
-    auto [end, error] = std::to_chars(digits, digits + sizeof digits, magnitude, spec.hexadecimal ? 16 : 10);
+    auto [end, error] = std::to_chars(digits, digits + sizeof digits, magnitude, field.hexadecimal ? 16 : 10);
     (void)error;
     int count = static_cast<int>(end - digits);
-    if (spec.hexadecimal)
+    if (field.hexadecimal)
         for (char* p = digits; p < end; ++p)
             if (*p >= 'a' && *p <= 'f') *p = static_cast<char>(*p - 'a' + 'A');
-    int width = spec.width > 62 ? 62 : spec.width;
+    int width = field.width > 62 ? 62 : field.width;
     YString result;
     result.Reserve(static_cast<uint32_t>(std::max(width, count) + 1));
     if (negative)
         result.Append(u'-');
-    else if (spec.plus && positive)
+    else if (field.plus && positive)
         result.Append(u'+');
-    for (int i = count; i < width; ++i) result.Append(spec.fill);
+    for (int i = count; i < width; ++i) result.Append(field.fill);
     for (int i = 0; i < count; ++i) result.Append(static_cast<char16_t>(digits[i]));
     return result;
 }
 
-YString FormatDouble(double value, const YFormatSpec& spec) {
+YString FormatDouble(double value, const YFormatField& field) {
     // std::to_chars gives what printf gives in the "C" locale, on both targets.
     char buffer[400];
-    int precision = spec.precision;
+    int precision = field.precision;
     std::to_chars_result written =
         precision < 10 ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision)
                        : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
     if (written.ec != std::errc()) return YString("?");
     YString result;
-    if (spec.plus && value > 1e-20) result.Append(u'+');
+    if (field.plus && value > 1e-20) result.Append(u'+');
     result.Append(YString::FromLatin1(std::string_view(buffer, static_cast<std::size_t>(written.ptr - buffer))));
     return result;
 }

