@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 namespace {
@@ -98,6 +99,20 @@ TEST(ParameterIndexSpace, AutomationGoesToTheBinding) {
     EXPECT_FLOAT_EQ(binding.automation[2].second, static_cast<float>(0.3 - 1e-10));
     EXPECT_FLOAT_EQ(binding.automation[4].second, static_cast<float>(1e-10));
     EXPECT_EQ(binding.automation[5], std::make_pair(4, 0.0f));
+}
+
+TEST(ParameterIndexSpace, AutomationThreadStopsWithTheAdapters) {
+    RoadTestPlugin plugin;
+    auto* run = new ParameterRun(0, 1, "p");
+    plugin.AddAutomationAdapter(run);
+    run->ReleaseReference();
+    plugin.StartAutomationUpdates();
+    plugin.StartAutomationUpdates();  // already running: nothing changes
+    auto start = std::chrono::steady_clock::now();
+    plugin.ClearAutomationAdapters();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(plugin.GetParameterCount(), 0);
+    EXPECT_EQ(plugin.FindAutomationAdapter(0), nullptr);
 }
 
 std::vector<std::string> Names(const YStringList& pins) {
