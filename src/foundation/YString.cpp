@@ -316,6 +316,12 @@ int64_t ToInteger(const YString& text, int base, uint32_t* consumed) noexcept {
 }
 
 double ToDouble(const YString& text) noexcept {
+    double value = 0.0;
+    TryToDouble(text, value);
+    return value;
+}
+
+bool TryToDouble(const YString& text, double& result) noexcept {
     // Locale-independent on purpose: a host may have switched the C locale to one
     // with a decimal comma, and stored documents always use the point.
     std::string bytes = text.ToLatin1();
@@ -326,11 +332,11 @@ double ToDouble(const YString& text) noexcept {
     if (begin < end && (*begin == '+' || *begin == '-')) {
         negative = *begin == '-';
         ++begin;
-        if (begin < end && (*begin == '+' || *begin == '-')) return 0.0;
+        if (begin < end && (*begin == '+' || *begin == '-')) return false;
     }
     double value = 0.0;
     auto [last, error] = std::from_chars(begin, end, value);
-    if (last == begin) return 0.0;
+    if (last == begin) return false;
     if (error == std::errc::result_out_of_range) {
         // from_chars leaves the value alone here; answer as strtod does.
         std::string_view digits(begin, static_cast<std::size_t>(last - begin));
@@ -338,7 +344,8 @@ double ToDouble(const YString& text) noexcept {
         bool tiny = exponent != std::string_view::npos && exponent + 1 < digits.size() && digits[exponent + 1] == '-';
         value = tiny ? 0.0 : HUGE_VAL;
     }
-    return negative ? -value : value;
+    result = negative ? -value : value;
+    return true;
 }
 
 int HexDigitValue(char16_t c) {

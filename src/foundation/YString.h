@@ -114,5 +114,7 @@ char16_t FoldCharacter(char16_t c) noexcept;
 int64_t ToInteger(const YString& text, int base = 10, uint32_t* consumed = nullptr) noexcept;
 // The runtime library's decimal reading of the text's 8-bit form; 0 without digits.
 double ToDouble(const YString& text) noexcept;
+// The same reading, answering false when the text holds no number at all.
+bool TryToDouble(const YString& text, double& value) noexcept;
 // 0-9, A-F, a-f; anything else raises "Invalid character to be converted to a number.".
 int HexDigitValue(char16_t c);

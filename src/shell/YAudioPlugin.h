@@ -111,6 +111,8 @@ public:
     int32_t GetNumOutputBuses() const { return static_cast<int32_t>(outputPins_.size()) / channelsPerBus_; }
     // Channels the host actually connected per bus (set by the binding).
     void SetConnectedChannels(int32_t inputsPerBus, int32_t outputsPerBus);
+    // The channel count the host asked for through SetChannels; -1 before it did.
+    int32_t RequestedChannels() const { return requestedChannels_; }
     double SampleRate() const { return sampleRate_; }
     double ProcessingRate() const { return sampleRate_ * upsamplingFactor_; }
 
@@ -125,7 +127,7 @@ public:
     void UpdateUpsamplingFactor(int32_t factor, bool highQuality);
 
     // ---- Processing (audio thread) --------------------------------------------------------
-    bool bypass = false;
+    std::atomic<bool> bypass{false};
     bool needsHostSync = false;
     HostTransport transport;
     // The binding's entry for one block; replacing is false when the host wants the

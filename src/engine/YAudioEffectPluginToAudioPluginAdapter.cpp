@@ -1,0 +1,185 @@
+#include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
+
+#include "foundation/YException.h"
+
+#include <algorithm>
+
+YAudioEffectPluginToAudioPluginAdapter::YAudioEffectPluginToAudioPluginAdapter() = default;
+
+YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter() {
+    // The parameter objects point into the effect's definitions: they go first.
+    ClearAutomationAdapters();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& product, const YString& vendor,
+                                                        YEffectFactory factory, int32_t first, int32_t second) {
+    productName = product;
+    vendorName = vendor;
+    initializationPair_ = {first, second};
+    auto* created = factory ? reinterpret_cast<YPlugin*>(factory(nullptr, kEffectCommandGetObject, 0)) : nullptr;
+    if (created == nullptr) throw YException(TranslateText("Error creating plugin."));
+    plugin_.reset(created);
+    effect_ = dynamic_cast<YAudioEffectPlugin*>(created);
+    if (effect_ == nullptr) {
+        plugin_.reset();
+        throw YException(TranslateText("Error creating plugin."));
+    }
+    effect_->AttachHost(this, &pluginMutex_);
+    CreateParameters();
+    StartAutomationUpdates();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::CreateParameters() {
+    ParameterDefinition* definitions = effect_->Definitions();
+    const int32_t count = effect_->DefinitionCount();
+    auto add = [&](ParameterMainBase* parameter, int32_t index) {
+        parameter->firstIndex = index;
+        parameter->count = 1;
+        AddAutomationAdapter(parameter);
+        parameter->ReleaseReference();  // the plug-in's reference keeps it
+        parameters_.push_back(parameter);
+    };
+    for (int32_t i = 0; i < count; ++i) {
+        ParameterDefinition* d = &definitions[i];
+        bool* external = d->kind == ParameterKind::ExternalBoolean ? effect_->ExternalSwitch(i) : nullptr;
+        switch (d->kind) {
+            case ParameterKind::Float: add(new ParameterFloatT<ParameterBase>(this, i, d), i); break;
+            case ParameterKind::Integer: add(new ParameterIntT<ParameterBase>(this, i, d), i); break;
+            case ParameterKind::Enumeration: add(new ParameterEnumT<ParameterBase>(this, i, d), i); break;
+            case ParameterKind::ExternalBoolean:
+                if (external) {
+                    add(new ParameterGroupT<ParameterBase>(external, this, i, d), i);
+                    break;
+                }
+                [[fallthrough]];
+            default: add(new ParameterBoolT<ParameterBase>(this, i, d), i); break;
+        }
+    }
+    const YString names[2] = {"Preset trigger - previous", "Preset trigger - next"};
+    const YString ids[2] = {"PresetPrevious", "PresetNext"};
+    for (int32_t k = 0; k < 2; ++k) {
+        auto* trigger = new ParameterFloatT<ParameterBaseCustom>(this, count + k, FloatParameter(names[k], ids[k], 0.0, 1.0, 0.0));
+        triggers_[k] = &trigger->Definition();
+        add(trigger, count + k);
+    }
+}
+
+ParameterMainBase* YAudioEffectPluginToAudioPluginAdapter::Parameter(int32_t index) const {
+    return index >= 0 && index < static_cast<int32_t>(parameters_.size()) ? parameters_[index] : nullptr;
+}
+
+int32_t YAudioEffectPluginToAudioPluginAdapter::HostChannelCount() const {
+    return RequestedChannels() > 0 ? RequestedChannels() : ChannelsPerBus();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::SetChannelMode(ChannelMode mode) {
+    if (mode == ChannelMode::Surround && HostChannelCount() <= 2) mode = ChannelMode::LeftRight;
+    channelMode_ = mode;
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::InitProcessing() {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::InitProcessing", [&] {
+        {
+            YScopedLock parameters(parameterLock);
+            YScopedLock editor(editorLock);
+            YScopedLock processing(processingLock);
+            YGuarded("YAudioEffectPluginToAudioPluginAdapter::InitProcessing_LockedPart", [&] { InitProcessing_LockedPart(); });
+        }
+        InitProcessing_UnLockedPart();
+        const int32_t latency = GetHostLatency();
+        if (latency != reportedLatency_) {
+            reportedLatency_ = latency;
+            if (GetAdapter()) GetAdapter()->ReportLatency();
+        }
+    });
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::InitProcessing_LockedPart() {
+    ResetMIDIState();
+    midSideNeeded_ = ChannelModeInformation(channelMode_).midSideNeeded;
+    if (effect_ == nullptr) return;
+    // Every float parameter of the effect glides between sub-blocks.
+    std::vector<InterpolatedParameter> smoothed;
+    for (int32_t i = 0; i < effect_->DefinitionCount(); ++i)
+        if (effect_->Definitions()[i].kind == ParameterKind::Float) smoothed.push_back(InterpolatedParameter{0, i});
+    PrepareRoad(static_cast<int32_t>(channelMode_), surroundChannelsEnable_.data(), std::move(smoothed));
+    channelCount_ = ProcessedChannels();
+    effectBlockLimit_ = std::max(1, effect_->BlockLimit());
+    effect_->Prepare(channelCount_, ProcessingRate());
+    effect_->UpdateFromParameters();
+    effect_->ResetSmoothing();
+    parametersChanged_ = false;
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ProcessUpdate() {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::ProcessUpdate", [&] {
+        if (EditorOpen() && effect_) effect_->BlockUpdate();
+    });
+}
+
+int32_t YAudioEffectPluginToAudioPluginAdapter::GetLatency() { return effect_ ? effect_->GetLatency() : 0; }
+
+int32_t YAudioEffectPluginToAudioPluginAdapter::GetTailLength() {
+    return effect_ ? static_cast<int32_t>(effect_->GetTailSize()) : 0;
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::SetBypassFromEditor(bool on) {
+    bypass = on;
+    if (GetAdapter()) GetAdapter()->SendBypassAutomation(on);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::Panic() {
+    YScopedLock parameters(parameterLock);
+    YScopedLock editor(editorLock);
+    YScopedLock processing(processingLock);
+    InitProcessing();
+    RequestFirstInterpolationBlock();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ParameterChanged(int32_t) { parametersChanged_ = true; }
+
+void YAudioEffectPluginToAudioPluginAdapter::PreBlock(float**, float**, int32_t) {
+    SetSubBlockLimits(effectBlockLimit_, maxLFOBlockSize_);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessingOnce(float**, float**, int32_t) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessingOnce", [&] {
+        // A trigger steps the preset when it crosses two thirds upwards; holding it
+        // high steps once.
+        for (int32_t k = 0; k < 2; ++k) {
+            ParameterDefinition& trigger = *triggers_[k];
+            const double value = trigger.value.Load();
+            if (value >= kTriggerThreshold && trigger.smoothedValue.Load() < kTriggerThreshold)
+                RequestPresetStep(k == 0 ? -1 : 1);
+            trigger.smoothedValue = value;
+        }
+        if (parametersChanged_.exchange(false) && effect_) effect_->UpdateFromParameters();
+    });
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::Process(float** inputs, float** outputs, int32_t frames) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::Process", [&] {
+        if (effect_) effect_->ProcessBlock(transport, inputs, outputs, frames);
+    });
+}
+
+double YAudioEffectPluginToAudioPluginAdapter::GetInterpolationValue(const InterpolatedParameter& parameter) {
+    return effect_->Definitions()[parameter.index].value.Load();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::SetInterpolationValue(const InterpolatedParameter& parameter, double value,
+                                                                   bool interpolating) {
+    ParameterDefinition& d = effect_->Definitions()[parameter.index];
+    if (interpolating) {
+        d.SetAlternate(true);
+        d.alternateValue = value;
+        return;
+    }
+    // A write that arrived during the glide went to the alternate slot: keep it.
+    if (d.Alternate() && d.alternateValue.Load() != parameter.current) d.value = d.alternateValue.Load();
+    d.SetAlternate(false);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::UpdateFromParameters() {
+    if (effect_) effect_->UpdateFromParameters();
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "engine/ChannelMode.h"
+#include "engine/Parameters.h"
+#include "engine/YAudioEffectPlugin.h"
+#include "shell/YAudioPlugin.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The engine: implements the host-neutral plug-in around one effect. It creates the
+// effect and a parameter object per definition, prepares the effect and the block
+// road, runs the effect per sub-block and adds what every effect of the family has:
+// channel modes, bypass, the preset trigger parameters.
+//
+// Global parameter indices, which hosts store automation by and which therefore never
+// change: the effect's parameters first, in the order of its definitions (0 .. N-1),
+// then the engine's own, "Preset trigger - previous" (N) and "Preset trigger - next"
+// (N + 1). Anything the engine adds later goes after these.
+class YAudioEffectPluginToAudioPluginAdapter : public YAudioPlugin, public ParameterOwner {
+public:
+    static constexpr int32_t kSettingsVersion = 461312;  // 7.10.0
+    static constexpr int32_t kDefaultMaxLFOBlockSize = 256;
+    static constexpr double kTriggerThreshold = 2.0 / 3.0;
+
+    YAudioEffectPluginToAudioPluginAdapter();
+    ~YAudioEffectPluginToAudioPluginAdapter() override;
+
+    // Creates the effect through the factory and registers its parameters. Raises
+    // "Error creating plugin." when the factory gives nothing.
+    void Initialize(const YString& product, const YString& vendor, YEffectFactory factory, int32_t first, int32_t second);
+
+    // Prepares the effect and the road under parameterLock, editorLock and
+    // processingLock (in that order); then reports a changed latency.
+    void InitProcessing() override;
+    void ProcessUpdate() override;
+    int32_t GetLatency() override;
+    int32_t GetTailLength() override;
+
+    // Surround is only kept when the host gives more than two channels.
+    void SetChannelMode(ChannelMode mode);
+    ChannelMode GetChannelMode() const { return channelMode_; }
+    bool MidSideNeeded() const { return midSideNeeded_; }
+    std::array<bool, 8>& SurroundChannelsEnable() { return surroundChannelsEnable_; }
+    int32_t ChannelCount() const { return channelCount_; }
+    int32_t MaxLFOBlockSize() const { return maxLFOBlockSize_; }
+    void SetMaxLFOBlockSize(int32_t size) { maxLFOBlockSize_ = size > 0 ? size : kDefaultMaxLFOBlockSize; }
+
+    // The bypass switch as the editor's button sets it: the binding learns of it.
+    void SetBypassFromEditor(bool on);
+    // Resets all processing state, as the editor's panic button does.
+    void Panic();
+
+    // Preset steps asked for by the trigger parameters (and by other threads), kept
+    // until the preset manager takes them.
+    void RequestPresetStep(int32_t step) { pendingPresetSteps_ += step; }
+    int32_t PendingPresetSteps() const { return pendingPresetSteps_.load(); }
+    int32_t TakePendingPresetSteps() { return pendingPresetSteps_.exchange(0); }
+
+    YAudioEffectPlugin* Effect() const { return effect_; }
+    YSynchronizer& PluginMutex() { return pluginMutex_; }
+    ParameterMainBase* Parameter(int32_t index) const;
+    int32_t EffectParameterCount() const { return effect_ ? effect_->DefinitionCount() : 0; }
+    int32_t SettingsVersion() const { return version_; }
+    bool SettingsChanged() const { return settingsChanged_.load(); }
+    void ClearSettingsChanged() { settingsChanged_ = false; }
+
+    // ParameterOwner
+    void ParameterChanged(int32_t index) override;
+    void MarkSettingsChanged() override { settingsChanged_ = true; }
+
+protected:
+    // The halves of InitProcessing a subclass may extend.
+    virtual void InitProcessing_LockedPart();
+    virtual void InitProcessing_UnLockedPart() {}
+    // The channels the host gives the plug-in.
+    int32_t HostChannelCount() const;
+
+    void PreBlock(float** inputs, float** outputs, int32_t frames) override;
+    void PrepareForProcessingOnce(float** inputs, float** outputs, int32_t frames) override;
+    void Process(float** inputs, float** outputs, int32_t frames) override;
+    double GetInterpolationValue(const InterpolatedParameter& parameter) override;
+    void SetInterpolationValue(const InterpolatedParameter& parameter, double value, bool interpolating) override;
+    void UpdateFromParameters() override;
+
+    ChannelMode channelMode_ = ChannelMode::LeftRight;
+    std::array<bool, 8> surroundChannelsEnable_{true, true, true, true, true, true, true, true};
+    int32_t maxLFOBlockSize_ = kDefaultMaxLFOBlockSize;
+    int32_t version_ = kSettingsVersion;
+
+private:
+    void CreateParameters();
+
+    std::unique_ptr<YPlugin> plugin_;
+    YAudioEffectPlugin* effect_ = nullptr;
+    YLock pluginMutex_;
+    std::vector<ParameterMainBase*> parameters_;  // registered; the plug-in holds the references
+    std::array<ParameterDefinition*, 2> triggers_{};
+    bool midSideNeeded_ = false;
+    int32_t effectBlockLimit_ = 2147483647;
+    int32_t channelCount_ = 0;
+    int32_t reportedLatency_ = 0;
+    std::array<int32_t, 2> initializationPair_{};
+    std::atomic<int32_t> pendingPresetSteps_{0};
+    std::atomic<bool> settingsChanged_{false};
+    std::atomic<bool> parametersChanged_{false};
+};

@@ -1,0 +1,201 @@
+#include "PassThroughEffect.h"
+
+#include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
+#include "foundation/YException.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class Binding : public YAudioPluginAdapter {
+public:
+    std::vector<bool> bypassReports;
+    std::atomic<int> latencyReports{0};
+    void SendAutomation(int32_t, float) override {}
+    void SendBypassAutomation(bool on) override { bypassReports.push_back(on); }
+    void GenerateMIDIEvent(int32_t, uint8_t, uint8_t, uint8_t) override {}
+    void ReportLatency() override { ++latencyReports; }
+    bool ChangeEditorSize(int32_t, int32_t) override { return false; }
+};
+
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine.Initialize("Test", "Maker", &PassThroughEffectFactory, 500, 100);
+        engine.SetAdapter(&binding);
+        engine.SetSampleRate(48000.0);
+        engine.SetChannels(2, 2);
+        effect = static_cast<PassThroughEffect*>(engine.Effect());
+    }
+    std::vector<float> RunBlock(int frames, float level) {
+        std::vector<float> left(frames, level), right(frames, level), outLeft(frames), outRight(frames);
+        float* inputs[32] = {left.data(), right.data()};
+        float* outputs[32] = {outLeft.data(), outRight.data()};
+        engine.ProcessAudio(inputs, outputs, frames, true);
+        return outLeft;
+    }
+
+    YAudioEffectPluginToAudioPluginAdapter engine;
+    Binding binding;
+    PassThroughEffect* effect = nullptr;
+};
+
+TEST_F(Engine, ParametersOccupyTheIndexSpaceInOrder) {
+    ASSERT_EQ(engine.GetParameterCount(), PassThroughEffect::kParameterCount + 2);
+    EXPECT_EQ(engine.GetParameterID(0), YString("gain"));
+    EXPECT_EQ(engine.GetParameterName(PassThroughEffect::kSync), YString("Synchronization"));
+    EXPECT_EQ(engine.GetParameterName(6), YString("Preset trigger - previous"));
+    EXPECT_EQ(engine.GetParameterName(7), YString("Preset trigger - next"));
+    EXPECT_EQ(engine.GetParameterType(PassThroughEffect::kMode), 3);
+    EXPECT_EQ(engine.GetParameterType(PassThroughEffect::kSync), 4);
+    engine.SetParameter(PassThroughEffect::kSync, 1.0);
+    EXPECT_TRUE(effect->sync);  // the switch lives in the effect
+    EXPECT_EQ(effect->Channels(), 2);
+    EXPECT_DOUBLE_EQ(effect->Rate(), 48000.0);
+    EXPECT_EQ(engine.GetTailLength(), -1);  // an unbounded tail
+    EXPECT_EQ(engine.SettingsVersion(), 461312);
+}
+
+TEST(EngineCreation, AFactoryThatGivesNothingRaises) {
+    YAudioEffectPluginToAudioPluginAdapter engine;
+    auto nothing = [](void*, int64_t, int64_t) -> intptr_t { return 0; };
+    try {
+        engine.Initialize("Test", "Maker", nothing, 500, 100);
+        FAIL();
+    } catch (const YException& e) {
+        EXPECT_EQ(e.Message(), YString("Error creating plugin."));
+    }
+    EXPECT_EQ(engine.GetParameterCount(), 0);
+}
+
+TEST_F(Engine, ParameterWritesReachTheEffectAtTheNextBlock) {
+    RunBlock(64, 1.0f);
+    engine.SetParameter(PassThroughEffect::kGain, 1.0);  // gain 2 (squared curve: 1 -> 2)
+    EXPECT_TRUE(engine.SettingsChanged());
+    std::vector<float> out = RunBlock(64, 1.0f);
+    EXPECT_NEAR(out[63], 2.0f, 1e-6);
+}
+
+TEST_F(Engine, SurroundNeedsMoreThanTwoChannels) {
+    engine.SetChannelMode(ChannelMode::Surround);
+    EXPECT_EQ(engine.GetChannelMode(), ChannelMode::LeftRight);
+    engine.SetupPins(1, true);
+    engine.SetChannels(8, 8);
+    engine.SetChannelMode(ChannelMode::Surround);
+    EXPECT_EQ(engine.GetChannelMode(), ChannelMode::Surround);
+    engine.SurroundChannelsEnable()[3] = false;
+    engine.InitProcessing();
+    EXPECT_EQ(engine.ChannelCount(), 7);
+    EXPECT_EQ(effect->Channels(), 7);
+}
+
+TEST_F(Engine, MidSideIsNeededForTheMidAndSideModes) {
+    const bool expected[8] = {false, false, false, true, true, true, false, false};
+    for (int mode = 0; mode < 7; ++mode) {
+        engine.SetChannelMode(static_cast<ChannelMode>(mode));
+        engine.InitProcessing();
+        EXPECT_EQ(engine.MidSideNeeded(), expected[mode]) << mode;
+        EXPECT_EQ(engine.ChannelCount(), mode == 0 || mode >= 5 ? 2 : 1) << mode;
+    }
+    EXPECT_EQ(ChannelModeFromName("mono + stereo"), ChannelMode::MonoStereo);
+    EXPECT_EQ(ChannelModeFromName("nonsense"), ChannelMode::LeftRight);
+    EXPECT_EQ(ChannelModeInformation(ChannelMode::Mono).menu, YString("Mid"));
+}
+
+TEST_F(Engine, TriggerHeldHighStepsOnce) {
+    const int next = PassThroughEffect::kParameterCount + 1, previous = PassThroughEffect::kParameterCount;
+    engine.SetParameter(next, 1.0);
+    for (int block = 0; block < 5; ++block) RunBlock(32, 0.0f);
+    EXPECT_EQ(engine.PendingPresetSteps(), 1);
+    engine.SetParameter(next, 0.7);  // still above two thirds: no new step
+    RunBlock(32, 0.0f);
+    engine.SetParameter(next, 0.6);
+    RunBlock(32, 0.0f);
+    engine.SetParameter(next, 0.7);
+    RunBlock(32, 0.0f);
+    EXPECT_EQ(engine.PendingPresetSteps(), 2);
+    engine.SetParameter(previous, 1.0);
+    RunBlock(32, 0.0f);
+    EXPECT_EQ(engine.TakePendingPresetSteps(), 1);
+    EXPECT_EQ(engine.PendingPresetSteps(), 0);
+}
+
+TEST_F(Engine, BypassFromTheEditorTellsTheBinding) {
+    engine.SetBypassFromEditor(true);
+    std::vector<float> out = RunBlock(16, 0.5f);
+    EXPECT_NEAR(out[0], 0.5f, 1e-6);
+    const int blocks = effect->blocks;
+    engine.SetBypassFromEditor(false);
+    RunBlock(16, 0.5f);
+    EXPECT_EQ(effect->blocks, blocks + 1);
+    EXPECT_EQ(binding.bypassReports, (std::vector<bool>{true, false}));
+}
+
+TEST_F(Engine, ParametersGlideWithinLargeBlocks) {
+    RunBlock(1024, 1.0f);
+    engine.SetParameter(PassThroughEffect::kGain, 0.0);  // gain 1 -> 0 across the next block
+    std::vector<float> out = RunBlock(1024, 1.0f);
+    EXPECT_NEAR(out[0], 1.0f, 1e-6);
+    EXPECT_NEAR(out[300], 0.75f, 1e-6);  // the sub-block from 256 runs at 1 - 256/1024
+    EXPECT_NEAR(out[1000], 0.25f, 1e-6);
+    EXPECT_FALSE(effect->Table()[PassThroughEffect::kGain].Alternate());
+    out = RunBlock(1024, 1.0f);
+    EXPECT_NEAR(out[0], 0.0f, 1e-6);
+}
+
+// The audio thread keeps processing while another thread writes parameters,
+// prepares again and switches bypass: blocks are either processed whole or dropped.
+TEST_F(Engine, ConcurrentParameterWritesPreparationAndBypass) {
+    effect->prepareMilliseconds = 3;
+    std::atomic<bool> done{false};
+    std::atomic<int> processed{0}, dropped{0}, torn{0};
+    std::thread audio([&] {
+        const int frames = 256;
+        std::vector<float> left(frames), right(frames), outLeft(frames), outRight(frames);
+        float* inputs[32] = {left.data(), right.data()};
+        float* outputs[32] = {outLeft.data(), outRight.data()};
+        while (!done) {
+            std::fill(left.begin(), left.end(), 1.0f);
+            std::fill(right.begin(), right.end(), 1.0f);
+            std::fill(outLeft.begin(), outLeft.end(), -5.0f);
+            engine.ProcessAudio(inputs, outputs, frames, true);
+            bool untouched = outLeft.front() == -5.0f, allUntouched = true, allWritten = true;
+            for (float v : outLeft) {
+                allUntouched &= v == -5.0f;
+                allWritten &= v != -5.0f && std::isfinite(v);
+            }
+            if (untouched ? allUntouched : allWritten)
+                ++(untouched ? dropped : processed);
+            else
+                ++torn;
+            std::this_thread::sleep_for(std::chrono::microseconds(50));  // a host paces its blocks
+        }
+    });
+    std::thread writer([&] {
+        for (int i = 0; i < 2000; ++i) {
+            engine.SetParameter(PassThroughEffect::kGain, (i % 100) / 100.0);
+            engine.SetParameter(PassThroughEffect::kCount, (i % 7) / 7.0);
+            if (i % 100 == 0) engine.bypass = !engine.bypass;
+            std::this_thread::yield();
+        }
+    });
+    for (int i = 0; i < 30; ++i) {
+        engine.InitProcessing();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    writer.join();
+    done = true;
+    audio.join();
+    EXPECT_EQ(effect->violations, 0);
+    EXPECT_EQ(torn, 0);
+    EXPECT_GT(processed, 0);
+    EXPECT_GT(dropped, 0);
+}
+
+}  // namespace
