@@ -1,0 +1,283 @@
+#include "TestStreams.h"
+
+#include "foundation/YDispatchStream.h"
+#include "foundation/YHexaStream.h"
+#include "foundation/YMemoryStream.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+std::vector<uint8_t> Contents(const YMemoryStream& stream) {
+    const YByteBuffer& buffer = stream.GetBuffer();
+    return {buffer.Data(), buffer.Data() + buffer.Size()};
+}
+
+int ByteAt(const uint8_t* data, std::size_t index = 0) { return data ? data[index] : -1; }
+
+// A base stream whose position and size come from its byte source, for the base Seek.
+class CountingStream : public RawStream {
+public:
+    using RawStream::RawStream;
+    int64_t GetPosition() override { return static_cast<int64_t>(at); }
+    int64_t GetSize() override { return static_cast<int64_t>(bytes.size()); }
+};
+
+TEST(YStream, BaseServicesRaiseNotImplementedWithTheirNames) {
+    YStream stream;
+    auto expect = [](auto body, const char* service) {
+        ExpectYException(body, std::string("Service \"") + service + "\" is not implemented.", YException::kNotImplemented);
+    };
+    uint8_t byte = 0;
+    expect([&] { stream.GetSubstream(); }, "return substream");
+    expect([&] { stream.Write(&byte, 1); }, "write to stream");
+    expect([&] { stream.Read(&byte, 1); }, "read from stream");
+    expect([&] { stream.GetPosition(); }, "get stream position");
+    expect([&] { stream.Flush(); }, "flush stream");
+    expect([&] { stream.IsEnd(); }, "end of stream test");
+    expect([&] { stream.Truncate(); }, "truncate stream");
+    expect([&] { stream.GetSize(); }, "stream size detection");
+    EXPECT_TRUE(stream.IsOpen());
+
+    CountingStream counting(std::vector<uint8_t>(10));
+    counting.at = 5;
+    ExpectYException([&] { counting.Seek(0, 7); }, "Invalid seek origin.", YException::kInvalidSeekOrigin);
+    expect([&] { counting.Seek(4, YStream::kFromStart); }, "backward seek in a stream");
+    expect([&] { counting.Seek(-1, YStream::kFromCurrent); }, "backward seek in a stream");
+}
+
+TEST(YStream, BaseSeekReadsForwardInPiecesAndStopsAtTheEnd) {
+    CountingStream stream(std::vector<uint8_t>(5000));
+    stream.Seek(3000, YStream::kFromCurrent);
+    EXPECT_EQ(stream.at, 3000u);
+    for (uint32_t piece : stream.reads) EXPECT_LE(piece, 1024u);
+    stream.Seek(3500, YStream::kFromStart);
+    EXPECT_EQ(stream.at, 3500u);
+    stream.Seek(-500, YStream::kFromEnd);
+    EXPECT_EQ(stream.at, 4500u);
+    stream.Seek(10000, YStream::kFromCurrent);  // a short read ends the movement
+    EXPECT_EQ(stream.at, 5000u);
+
+    RawStream sink;
+    sink.WriteFill(2500);
+    EXPECT_EQ(sink.writes, (std::vector<uint32_t>{1024, 1024, 452}));
+    EXPECT_EQ(sink.written.size(), 2500u);
+    sink.written.clear();
+    sink.WriteLine(YString(u"d\u00E9j\u00E0"));  // 8-bit text by the ASCII rules
+    EXPECT_EQ(sink.Written(), "deja\n");
+}
+
+TEST(YStream, BaseLineReadingAndRequiredReads) {
+    char line[16];
+    RawStream crlf("abc\r\nnext");
+    EXPECT_EQ(crlf.ReadLine(line, sizeof line), YStream::kLineComplete);
+    EXPECT_STREQ(line, "abc");
+    EXPECT_EQ(crlf.ReadLine(line, sizeof line), YStream::kLineComplete);  // ends with the data
+    EXPECT_STREQ(line, "next");
+    EXPECT_EQ(crlf.ReadLine(line, sizeof line), YStream::kLineEndOfData);
+    EXPECT_STREQ(line, "");
+
+    RawStream narrow("abcd\n");
+    EXPECT_EQ(narrow.ReadLine(line, 3), YStream::kLineContinues);
+    EXPECT_STREQ(line, "ab");
+    EXPECT_EQ(narrow.ReadLine(line, 3), YStream::kLineContinues);
+    EXPECT_STREQ(line, "cd");
+    EXPECT_EQ(narrow.ReadLine(line, 3), YStream::kLineComplete);
+    EXPECT_STREQ(line, "");
+
+    RawStream nul(std::vector<uint8_t>{'x', 0, 'y'});
+    EXPECT_EQ(nul.ReadLine(line, sizeof line), YStream::kLineComplete);
+    EXPECT_STREQ(line, "x");
+
+    std::string longLine(700, 'q');
+    RawStream lines(longLine + "\nshort");
+    EXPECT_EQ(lines.ReadLineRequired().ToUtf8(), longLine);
+    EXPECT_EQ(lines.ReadLineRequired().ToUtf8(), "short");
+    ExpectYException([&] { lines.ReadLineRequired(); }, "Could not load a line from stream.");
+
+    RawStream few("ab");
+    uint8_t bytes[3];
+    ExpectYException([&] { few.ReadRequired(bytes, 3); }, "Could not read required data from stream.");
+}
+
+TEST(YMemoryStream, WriteSeekAndClampingRules) {
+    YMemoryStream stream;
+    EXPECT_EQ(stream.GetData(), nullptr);
+    stream.Write("abc", 3);
+    stream.Seek(1, YStream::kFromStart);
+    stream.Write("12345", 5);
+    EXPECT_EQ(stream.GetSize(), 6);
+    EXPECT_EQ(Contents(stream), (std::vector<uint8_t>{'a', '1', '2', '3', '4', '5'}));
+
+    stream.Seek(-10, YStream::kFromStart);
+    EXPECT_EQ(stream.GetPosition(), 0);
+    stream.Seek(100, YStream::kFromCurrent);
+    EXPECT_EQ(stream.GetPosition(), 6);
+    EXPECT_TRUE(stream.IsEnd());
+    stream.Seek(-2, YStream::kFromEnd);
+    EXPECT_EQ(stream.GetPosition(), 4);
+    EXPECT_EQ(ByteAt(stream.GetData()), '4');
+    EXPECT_FALSE(stream.IsEnd());
+    stream.Seek(-3, YStream::kFromCurrent);
+    EXPECT_EQ(stream.GetPosition(), 1);
+    stream.Seek(-100, YStream::kFromEnd);
+    EXPECT_EQ(stream.GetPosition(), 0);
+    stream.Seek(-100, YStream::kFromCurrent);
+    EXPECT_EQ(stream.GetPosition(), 0);
+
+    // Beyond the end: nothing to read, and a write fills the gap with zeros.
+    stream.Seek(2, YStream::kFromEnd);
+    EXPECT_EQ(stream.GetPosition(), 8);
+    uint8_t byte;
+    EXPECT_EQ(stream.Read(&byte, 1), 0u);
+    char line[4];
+    EXPECT_EQ(stream.ReadLine(line, sizeof line), YStream::kLineEndOfData);
+    stream.Write("z", 1);
+    EXPECT_EQ(Contents(stream), (std::vector<uint8_t>{'a', '1', '2', '3', '4', '5', 0, 0, 'z'}));
+
+    ExpectYException([&] { stream.Seek(0, 3); }, "Invalid seek origin.", YException::kInvalidSeekOrigin);
+    ExpectYException([&] { stream.Truncate(); }, "Service \"truncate stream\" is not implemented.",
+                     YException::kNotImplemented);
+    stream.Clear();
+    EXPECT_EQ(stream.GetSize(), 0);
+    EXPECT_EQ(stream.GetPosition(), 0);
+}
+
+TEST(YMemoryStream, GrowsByDoublingAndCopiesSharedBytesBeforeWriting) {
+    YMemoryStream stream;
+    stream.Write("0123456789", 10);
+    EXPECT_EQ(stream.GetBuffer().Capacity(), 10u);  // exactly the first need
+    stream.Write("a", 1);
+    EXPECT_EQ(stream.GetBuffer().Capacity(), 20u);
+    stream.Write(std::string(30, 'b').data(), 30);
+    EXPECT_EQ(stream.GetBuffer().Capacity(), 41u);  // a need beyond double wins
+
+    YByteBuffer snapshot = stream.GetBuffer();
+    stream.Seek(0, YStream::kFromStart);
+    stream.Write("X", 1);
+    EXPECT_EQ(ByteAt(snapshot.Data()), '0');
+    EXPECT_EQ(ByteAt(stream.GetBuffer().Data()), 'X');
+
+    char outside[] = "borrowed";
+    YMemoryStream reader(YByteBuffer::Borrow(outside, 8));
+    char word[9] = {};
+    EXPECT_EQ(reader.Read(word, 20), 8u);
+    EXPECT_STREQ(word, "borrowed");
+    reader.Seek(0, YStream::kFromStart);
+    reader.Write("B", 1);
+    EXPECT_STREQ(outside, "borrowed");
+    EXPECT_EQ(ByteAt(reader.GetBuffer().Data()), 'B');
+}
+
+TEST(YMemoryStream, LineReadingMatchesTheBaseOnRandomText) {
+    std::mt19937 random(7);
+    const char alphabet[] = {'a', 'b', '\r', '\n', '\0'};
+    for (int round = 0; round < 300; ++round) {
+        std::vector<uint8_t> bytes(random() % 24);
+        for (auto& b : bytes) b = static_cast<uint8_t>(alphabet[random() % sizeof alphabet]);
+        RawStream base(bytes);
+        YMemoryStream memory(YByteBuffer::Borrow(bytes.data(), bytes.size()));
+        for (int call = 0; call < 30; ++call) {
+            uint32_t size = 2 + random() % 5;
+            char expected[8] = {'?'}, actual[8] = {'?'};
+            int expectedResult = base.ReadLine(expected, size);
+            int actualResult = memory.ReadLine(actual, size);
+            ASSERT_EQ(actualResult, expectedResult) << "round " << round << " call " << call;
+            ASSERT_STREQ(actual, expected);
+            ASSERT_EQ(memory.GetPosition(), static_cast<int64_t>(base.at));
+        }
+    }
+}
+
+TEST(YMemoryStream, LineBufferOfOneByteStillSeesTheEnd) {
+    // The base only looks at the room left and never ends; the memory stream checks
+    // for the end of the data first.
+    YMemoryStream stream;
+    stream.Write("a", 1);
+    char line[1];
+    stream.Seek(0, YStream::kFromStart);
+    EXPECT_EQ(stream.ReadLine(line, 1), YStream::kLineContinues);
+    stream.Seek(0, YStream::kFromEnd);
+    EXPECT_EQ(stream.ReadLine(line, 1), YStream::kLineEndOfData);
+}
+
+TEST(YHexaStream, DigitsBothWaysInPiecesAndBadCharacters) {
+    RawStream target;
+    YHexaStream hexa(&target);
+    const uint8_t bytes[] = {0x00, 0xAB, 0xFF};
+    hexa.Write(bytes, 3);
+    EXPECT_EQ(target.Written(), "00ABFF");
+
+    std::vector<uint8_t> many(300);
+    for (std::size_t i = 0; i < many.size(); ++i) many[i] = static_cast<uint8_t>(i * 7);
+    target.writes.clear();
+    hexa.Write(many.data(), 300);
+    EXPECT_EQ(target.writes, (std::vector<uint32_t>{256, 256, 88}));
+
+    // A target that hands out 7 characters at a time still gives every byte.
+    RawStream slow(target.written, 7);
+    YHexaStream reader(&slow);
+    std::vector<uint8_t> back(303);
+    EXPECT_EQ(reader.Read(back.data(), 400), 303u);
+    EXPECT_EQ(std::vector<uint8_t>(back.begin(), back.begin() + 3), std::vector<uint8_t>(bytes, bytes + 3));
+    EXPECT_EQ(std::vector<uint8_t>(back.begin() + 3, back.end()), many);
+
+    RawStream lower("00abff");
+    YHexaStream lowerReader(&lower);
+    uint8_t got[3];
+    EXPECT_EQ(lowerReader.Read(got, 3), 3u);
+    EXPECT_EQ(std::vector<uint8_t>(got, got + 3), std::vector<uint8_t>(bytes, bytes + 3));
+
+    for (const char* bad : {"0G", "G0", "1 ", "0\xC3", "12Z"}) {
+        RawStream text(bad);
+        YHexaStream badReader(&text);
+        ExpectYException([&] { badReader.Read(got, 3); }, "Invalid character to be converted to a number.");
+    }
+    RawStream odd("ABC");  // a lone digit at the end is dropped
+    YHexaStream oddReader(&odd);
+    EXPECT_EQ(oddReader.Read(got, 3), 1u);
+    EXPECT_EQ(got[0], 0xAB);
+}
+
+TEST(YHexaStream, PositionsAreInBytesOfTheTarget) {
+    YMemoryStream memory;
+    YHexaStream hexa(&memory);
+    EXPECT_TRUE(hexa.IsOpen());
+    hexa.Write("\x01\x02\x03\x04", 4);
+    EXPECT_EQ(memory.GetSize(), 8);
+    EXPECT_EQ(hexa.GetPosition(), 4);
+    EXPECT_EQ(hexa.GetSize(), 4);
+    hexa.Seek(1, YStream::kFromStart);
+    uint8_t byte = 0;
+    EXPECT_EQ(hexa.Read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 2);
+    EXPECT_FALSE(hexa.IsEnd());
+    hexa.Seek(0, YStream::kFromEnd);
+    EXPECT_TRUE(hexa.IsEnd());
+    EXPECT_FALSE(YHexaStream().IsOpen());
+}
+
+TEST(YDispatchStream, ForwardsEverythingOrActsAsTheBase) {
+    YMemoryStream memory;
+    YDispatchStream dispatch(&memory);
+    dispatch.WriteLine("one");
+    dispatch.Write("two\n", 4);
+    EXPECT_EQ(dispatch.GetSubstream(), &memory);
+    EXPECT_EQ(dispatch.GetSize(), 8);
+    dispatch.Seek(0, YStream::kFromStart);
+    EXPECT_EQ(dispatch.ReadLineRequired().ToUtf8(), "one");
+    EXPECT_EQ(dispatch.GetPosition(), 4);
+    EXPECT_FALSE(dispatch.IsEnd());
+    EXPECT_TRUE(dispatch.IsOpen());
+
+    YDispatchStream detached;
+    EXPECT_FALSE(detached.IsOpen());
+    ExpectYException([&] { detached.Write("x", 1); }, "Service \"write to stream\" is not implemented.",
+                     YException::kNotImplemented);
+    ExpectYException([&] { detached.GetSubstream(); }, "Service \"return substream\" is not implemented.",
+                     YException::kNotImplemented);
+}
+
+}  // namespace
