@@ -1,10 +1,18 @@
 #pragma once
 
+#include "foundation/YString.h"
+
+#include <cstdint>
+#include <cstdio>
 #include <thread>
+#include <vector>
 
 // What the framework takes from the operating system. Each function has a POSIX
 // and a Win32 implementation (src/platform/posix, src/platform/win32); the build
 // picks one, so no other file needs to know which system it runs on.
+//
+// Paths are YString everywhere: Windows receives them as UTF-16 through the wide
+// calls, POSIX as UTF-8 bytes.
 namespace Platform {
 
 // One diagnostic line (UTF-8) for the debug log. Windows: OutputDebugString;
@@ -19,5 +27,51 @@ bool SetThreadPriority(std::thread& thread, int windowsPriority) noexcept;
 // Ends a thread that did not stop when asked, when the process unloads the library.
 // Windows terminates it; POSIX has no safe equivalent and answers false.
 bool TerminateThread(std::thread& thread) noexcept;
+
+// --- Files -------------------------------------------------------------------
+
+// '\\' on Windows, '/' elsewhere.
+char16_t PathSeparator() noexcept;
+
+// fopen with a runtime-library mode ("rb", "w+b", "r+b"); the file is opened shared,
+// so other processes may read and write it meanwhile. Null on failure.
+std::FILE* OpenFile(const YString& path, const char* mode);
+// 64-bit positioning; origin is SEEK_SET, SEEK_CUR or SEEK_END. False on failure.
+bool SeekFile(std::FILE* file, int64_t offset, int origin) noexcept;
+// -1 on failure.
+int64_t TellFile(std::FILE* file) noexcept;
+// Cuts (or extends) the file to size bytes; the caller flushes first.
+bool TruncateFile(std::FILE* file, int64_t size) noexcept;
+
+// Names avoid those of Windows API macros (MoveFile, DeleteFile, ...).
+
+// Creates one folder; its parent must exist. False when it could not be created
+// (also when something of that name exists already).
+bool CreateFolder(const YString& path);
+bool MovePath(const YString& from, const YString& to);
+// Clears a read-only attribute first, so that protected files go too.
+bool DeletePath(const YString& path);
+bool RemoveFolder(const YString& path);
+// 0: nothing there, 1: a file, 2: a folder.
+int PathKind(const YString& path);
+
+struct FolderEntry {
+    YString name;
+    bool isFolder = false;
+};
+// The entries of a folder, without "." and "..". False when it cannot be read.
+bool ListFolder(const YString& path, std::vector<FolderEntry>& entries);
+
+// The system folder of the given index (see YFile::SystemFolder, which documents
+// the mapping of each index on both systems). False when it cannot be determined.
+bool GetSystemFolder(int index, YString& path);
+
+// Opens the file with the application the desktop associates with it. False when
+// that could not be started.
+bool OpenWithApplication(const YString& path);
+
+// Sets an environment variable of this process (tests point HOME and friends at
+// scratch folders with it).
+bool SetEnvironment(const char* name, const YString& value);
 
 }  // namespace Platform

@@ -1,0 +1,216 @@
+#include "TestStreams.h"
+
+#include "foundation/YFile.h"
+#include "foundation/YStdFileStream.h"
+#include "platform/Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+
+namespace {
+
+void RemoveTree(const YString& folder) {
+    if (!YFile::IsDirectory(folder)) return;
+    for (const YString& name : YFile::GetFileList(folder, true)) RemoveTree(YFile::Join(folder, name));
+    for (const YString& name : YFile::GetFileList(folder)) YFile::Delete(YFile::Join(folder, name));
+    YFile::DeleteDirectory(folder);
+}
+
+std::string Utf8(const YString& text) { return text.ToUtf8(); }
+
+// A fresh folder inside the temporary folder (on Windows under wine that lies in
+// the wine prefix, inside the build folder). HOME and the XDG folders point into
+// it, so that nothing touches the real user's folders.
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::mt19937 random(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+        scratch_ = YFile::Join(YFile::GetSystemPath(YFile::SystemFolder::Temp),
+                               YString::FromLatin1("vortalis-tests-" + std::to_string(random())));
+        YFile::CreatePath(scratch_);
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR", "XDG_DESKTOP_DIR"})
+            ASSERT_TRUE(Platform::SetEnvironment(name, Path(name)));
+    }
+    void TearDown() override { RemoveTree(scratch_); }
+
+    YString Path(const char* name) const { return YFile::Join(scratch_, YString::FromUtf8(name)); }
+
+    YString scratch_;
+};
+
+void WriteFile(const YString& path, const std::string& content) {
+    YStdFileStream file(path, YStdFileStream::kWrite | YStdFileStream::kCreate);
+    file.Write(content.data(), static_cast<uint32_t>(content.size()));
+}
+
+std::string ReadFile(const YString& path) {
+    YStdFileStream file(path, YStdFileStream::kRead);
+    std::string content(static_cast<std::size_t>(file.GetSize()), '\0');
+    file.ReadRequired(content.data(), static_cast<uint32_t>(content.size()));
+    return content;
+}
+
+TEST_F(FileTest, OpenModesAndTheirMessages) {
+    YString path = Path("d\xC3\xA9j\xC3\xA0 \xE6\x97\xA5.bin");  // wide on Windows, UTF-8 on Linux
+    ExpectYException([&] { YStdFileStream(path, YStdFileStream::kRead); },
+                     "File \"" + Utf8(path) + "\" could not be open. Make sure it exists.");
+    WriteFile(path, "0123456789");
+    EXPECT_EQ(ReadFile(path), "0123456789");
+    EXPECT_EQ(YFile::GetFileList(scratch_), YStringList{YString::FromUtf8("d\xC3\xA9j\xC3\xA0 \xE6\x97\xA5.bin")});
+
+    {
+        YStdFileStream update(path, YStdFileStream::kWrite);  // keeps the content
+        update.Write("ab", 2);
+    }
+    EXPECT_EQ(ReadFile(path), "ab23456789");
+    WriteFile(path, "new");  // create replaces
+    EXPECT_EQ(ReadFile(path), "new");
+
+    YString nowhere = Path("missing/folder/file.bin");
+    ExpectYException([&] { YStdFileStream(nowhere, YStdFileStream::kWrite | YStdFileStream::kCreate); },
+                     "File \"" + Utf8(nowhere) + "\" could not be created. Make sure there is no write-protected "
+                                                 "file already existing.");
+    ExpectYException([&] { YStdFileStream(nowhere, YStdFileStream::kWrite); },
+                     "File \"" + Utf8(nowhere) + "\" could not be open. Make sure it exists.");
+
+    YStdFileStream closed;
+    EXPECT_FALSE(closed.IsOpen());
+    uint8_t byte;
+    const std::string notOpen = "File stream is not initialized.";
+    ExpectYException([&] { closed.Write(&byte, 1); }, notOpen);
+    ExpectYException([&] { closed.Read(&byte, 1); }, notOpen);
+    ExpectYException([&] { closed.Seek(0, YStream::kFromStart); }, notOpen);
+    ExpectYException([&] { closed.GetPosition(); }, notOpen);
+    ExpectYException([&] { closed.Flush(); }, notOpen);
+    ExpectYException([&] { closed.IsEnd(); }, notOpen);
+    ExpectYException([&] { closed.Truncate(); }, notOpen);
+    ExpectYException([&] { closed.GetSize(); }, notOpen);
+
+    YStdFileStream reader(path, YStdFileStream::kRead);
+    ExpectYException([&] { reader.Write("x", 1); }, "Error writing to file \"" + Utf8(path) + "\". Probably disk full.");
+    reader.Close();
+    EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST_F(FileTest, PositionsSizesAndMixedReadingAndWriting) {
+    YString path = Path("data.bin");
+    YStdFileStream file(path, YStdFileStream::kWrite | YStdFileStream::kCreate);
+    EXPECT_TRUE(file.IsEnd());
+    std::string hundred;
+    for (int i = 0; i < 100; ++i) hundred += static_cast<char>('A' + i % 26);
+    file.Write(hundred.data(), 100);
+    EXPECT_EQ(file.GetPosition(), 100);
+    file.Seek(10, YStream::kFromStart);
+    char five[6] = {};
+    EXPECT_EQ(file.Read(five, 5), 5u);
+    EXPECT_STREQ(five, "KLMNO");
+    file.Write("xyz", 3);  // straight after a read, without a seek of the caller's
+    EXPECT_EQ(file.GetPosition(), 18);
+    EXPECT_EQ(file.Read(five, 2), 2u);
+    EXPECT_EQ(std::string(five, 2), "ST");
+    EXPECT_EQ(file.GetSize(), 100);
+    EXPECT_EQ(file.GetPosition(), 20);  // GetSize returns where it was
+    file.Seek(-10, YStream::kFromEnd);
+    EXPECT_EQ(file.GetPosition(), 90);
+    file.Seek(-40, YStream::kFromCurrent);
+    file.Truncate();
+    EXPECT_EQ(file.GetSize(), 50);
+    ExpectYException([&] { file.Seek(0, 9); }, "Invalid seek origin.", YException::kInvalidSeekOrigin);
+    ExpectYException([&] { file.Seek(-1, YStream::kFromStart); }, "Could not perform file seek.");
+    file.Flush();
+    file.Close();
+    EXPECT_EQ(ReadFile(path), hundred.substr(0, 15) + "xyz" + hundred.substr(18, 32));
+
+    YStdFileStream reader(path, YStdFileStream::kRead);
+    EXPECT_FALSE(reader.IsEnd());
+    std::vector<char> all(80);
+    EXPECT_EQ(reader.Read(all.data(), 80), 50u);  // a short read at the end is no error
+    EXPECT_TRUE(reader.IsEnd());
+    EXPECT_EQ(reader.Read(all.data(), 80), 0u);
+    reader.Seek(1LL << 33, YStream::kFromStart);  // 64-bit positions
+    EXPECT_EQ(reader.GetPosition(), 1LL << 33);
+}
+
+TEST_F(FileTest, FileHelpersAndTheirMessages) {
+    YString nested = YFile::Join(Path("a"), YFile::Join("b", "c"));
+    YFile::CreatePath(nested);
+    EXPECT_TRUE(YFile::IsDirectory(nested));
+    YFile::CreatePath(nested);  // already there: nothing to do
+    WriteFile(Path("a/one.txt"), "1");
+    WriteFile(YFile::Join(Path("a"), "Two.txt"), "2");
+    EXPECT_EQ(YFile::GetFileList(Path("a")), (YStringList{"one.txt", "Two.txt"}));
+    EXPECT_EQ(YFile::GetFileList(Path("a"), true), YStringList{"b"});
+
+    YString blocked = YFile::Join(Path("a/one.txt"), "inside");
+    ExpectYException([&] { YFile::CreatePath(blocked); }, "Could not create path \"" + Utf8(blocked) + "\".");
+
+    YString one = YFile::Join(Path("a"), "one.txt"), moved = YFile::Join(Path("a"), "moved.txt");
+    YFile::Rename(one, moved);
+    EXPECT_FALSE(YFile::Exists(one));
+    EXPECT_EQ(ReadFile(moved), "1");
+    YString two = YFile::Join(Path("a"), "Two.txt");
+    ExpectYException([&] { YFile::Rename(moved, two); },
+                     "Could not rename file \"" + Utf8(moved) + "\" to \"" + Utf8(two) + "\".");
+    ExpectYException([&] { YFile::Rename(one, moved); },
+                     "Could not rename file \"" + Utf8(one) + "\" to \"" + Utf8(moved) + "\".");
+
+    YFile::Delete(moved);
+    EXPECT_FALSE(YFile::Exists(moved));
+    ExpectYException([&] { YFile::Delete(moved); }, "Could not delete file \"" + Utf8(moved) + "\".");
+    ExpectYException([&] { YFile::DeleteDirectory(Path("a")); }, "Could not remove directory \"" + Utf8(Path("a")) + "\".");
+    YString missing = Path("none");
+    ExpectYException([&] { YFile::GetFileList(missing); }, "Could not access path \"" + Utf8(missing) + "\" to get file list.");
+    ExpectYException([&] { YFile::Execute(missing); }, "Could not execute file \"" + Utf8(missing) + "\".");
+
+    const char16_t separator = YFile::PathSeparator();
+    EXPECT_EQ(YFile::Join("x", "y"), YString(u"x") + YString(separator) + YString(u"y"));
+    EXPECT_EQ(YFile::Join(YString(u"x") + YString(separator), YString(separator) + YString(u"y")),
+              YString(u"x") + YString(separator) + YString(u"y"));
+}
+
+TEST_F(FileTest, SystemFoldersByIndexAndName) {
+    const char* names[] = {"data",         "userdata",      "user",        "documents",
+                           "userdocuments", "programfiles", "components",  "startmenu",
+                           "userstartmenu", "startmenuprograms", "userstartmenuprograms", "desktop",
+                           "userdesktop",  "system",        "fonts",       "temp"};
+    for (int32_t i = 0; i < YFile::kSystemFolderCount; ++i) {
+        auto folder = static_cast<YFile::SystemFolder>(i);
+        EXPECT_EQ(Utf8(YFile::SystemFolderName(folder)), names[i]);
+        YFile::SystemFolder back{};
+        ASSERT_TRUE(YFile::SystemFolderFromName(YString::FromLatin1(names[i]), back));
+        EXPECT_EQ(back, folder);
+        EXPECT_FALSE(YFile::GetSystemPath(folder).IsEmpty()) << names[i];
+    }
+    YFile::SystemFolder found{};
+    EXPECT_TRUE(YFile::SystemFolderFromName("UserData", found));
+    EXPECT_EQ(found, YFile::SystemFolder::UserData);
+    EXPECT_FALSE(YFile::SystemFolderFromName("nowhere", found));
+    ExpectYException([] { YFile::SystemFolderName(static_cast<YFile::SystemFolder>(16)); }, "Index out of range.");
+
+    YString userData = YFile::GetSystemPath(YFile::SystemFolder::UserData);
+    EXPECT_EQ(Utf8(userData.Substring(userData.Length() - 8)), std::string(1, static_cast<char>(YFile::PathSeparator())) + "Yorvane");
+    if (YFile::PathSeparator() == u'/') {  // the XDG mapping
+        EXPECT_EQ(userData, YFile::Join(Path("XDG_CONFIG_HOME"), "Yorvane"));
+        EXPECT_EQ(YFile::GetSystemPath(YFile::SystemFolder::Data), YFile::Join(Path("XDG_DATA_HOME"), "Yorvane"));
+        EXPECT_EQ(YFile::GetSystemPath(YFile::SystemFolder::User), Path("HOME"));
+        EXPECT_EQ(YFile::GetSystemPath(YFile::SystemFolder::Documents), Path("XDG_DOCUMENTS_DIR"));
+        EXPECT_EQ(YFile::GetSystemPath(YFile::SystemFolder::UserDesktop), Path("XDG_DESKTOP_DIR"));
+        Platform::SetEnvironment("XDG_CONFIG_HOME", "relative/ignored");
+        EXPECT_EQ(YFile::GetSystemPath(YFile::SystemFolder::UserData), YFile::Join(Path("HOME"), ".config/Yorvane"));
+        Platform::SetEnvironment("XDG_CONFIG_HOME", Path("XDG_CONFIG_HOME"));
+    }
+
+    // Only the roaming folder is written to: under wine it lies inside the prefix.
+    YString presets = YFile::GetDataPath("Presets test");
+    EXPECT_EQ(presets, YFile::Join(userData, "Presets test"));
+    EXPECT_TRUE(YFile::IsDirectory(presets));
+    YString global = YFile::GetGlobalDataPath();
+    EXPECT_EQ(global, YFile::Join(userData, "Data"));
+    EXPECT_TRUE(YFile::IsDirectory(global));
+    YFile::DeleteDirectory(presets);
+    if (YFile::PathSeparator() != u'/') YFile::DeleteDirectory(global);
+}
+
+}  // namespace
