@@ -1,0 +1,194 @@
+#include "TestStreams.h"
+
+#include "foundation/YMemoryStream.h"
+#include "foundation/YXMLItem.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> AttributeNames(const YXMLItem& item) {
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < item.GetAttributeCount(); ++i) names.push_back(item.GetAttributeAt(i).name.ToUtf8());
+    return names;
+}
+
+std::vector<std::string> ChildNames(const YXMLItem& item) {
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < item.GetSubItemCount(); ++i) names.push_back(item.GetSubItemAt(i)->GetName().ToUtf8());
+    return names;
+}
+
+TEST(YXMLItem, AttributesStaySortedAndLookupsIgnoreCaseAndAccents) {
+    YXMLItem item("p");
+    item.SetAttribute("b", "2");
+    item.SetAttribute("A", "1");
+    item.SetAttribute("name", "n");
+    item.SetAttribute(YString(u"\u00C9t\u00E9"), "summer");
+    EXPECT_EQ(AttributeNames(item), (std::vector<std::string>{"A", "b", "\xC3\x89t\xC3\xA9", "name"}));
+
+    EXPECT_TRUE(item.HasAttribute("NAME"));
+    EXPECT_EQ(item.GetCachedAttribute().ToUtf8(), "n");
+    EXPECT_TRUE(item.HasAttribute("ete"));
+    EXPECT_EQ(item.GetCachedAttribute().ToUtf8(), "summer");
+    item.SetAttribute("B", "two");  // replaces, keeping the stored spelling
+    EXPECT_EQ(AttributeNames(item).at(1), "b");
+    EXPECT_EQ(item.GetAttribute("b").ToUtf8(), "two");
+
+    // The cache follows its attribute when others are inserted or removed before it.
+    ASSERT_TRUE(item.HasAttribute("name"));
+    item.SetAttribute("aa", "x");
+    item.RemoveAttribute("A");
+    EXPECT_EQ(item.GetCachedAttribute().ToUtf8(), "n");
+    EXPECT_TRUE(item.RemoveAttribute("NAME"));
+    EXPECT_FALSE(item.RemoveAttribute("name"));
+    const std::string noCache = "There is no attribute in the cache. Previous call to HasAttribute probably did not succeed.";
+    ExpectYException([&] { item.GetCachedAttribute(); }, noCache);
+    EXPECT_FALSE(item.HasAttribute("zz"));
+    ExpectYException([&] { item.GetCachedAttribute(); }, noCache);
+    ExpectYException([&] { YXMLItem("fresh").GetCachedAttribute(); }, noCache);
+
+    EXPECT_EQ(item.FindAttribute("zz"), nullptr);
+    ASSERT_NE(item.FindAttribute("AA"), nullptr);
+    EXPECT_EQ(item.FindAttribute("AA")->ToUtf8(), "x");
+    ExpectYException([&] { item.GetAttribute("zz"); }, "Could not find required attribute (zz).");
+    ExpectYException([&] { item.GetAttributeAt(9); }, "Index out of range.");
+
+    item.SetAttributeNumber("gain", 1.5);
+    EXPECT_EQ(item.GetAttribute("gain").ToUtf8(), "1.5000");
+    item.SetAttribute("freq", "2.5e3x");
+    EXPECT_DOUBLE_EQ(item.GetAttributeNumber("freq"), 2500.0);
+    item.SetAttributeInteger("count", -42);
+    EXPECT_EQ(item.GetAttribute("count").ToUtf8(), "-42");
+    EXPECT_EQ(item.GetAttributeInteger("count"), -42);
+    item.RemoveAllAttributes();
+    EXPECT_EQ(item.GetAttributeCount(), 0u);
+}
+
+TEST(YXMLItem, SubItemsCachesAndIteration) {
+    YXMLItem root("settings");
+    YXMLItem* first = root.AddSubItem("param");
+    root.AddSubItem("midi");
+    YXMLItem* second = root.AddSubItem("Param");
+    EXPECT_EQ(first->GetParent(), &root);
+    EXPECT_EQ(root.GetParent(), nullptr);
+
+    EXPECT_TRUE(root.HasSubItem("PARAM"));
+    EXPECT_EQ(root.GetCachedSubItem(), first);  // the first in document order
+    EXPECT_EQ(root.GetSubItem("midi"), root.GetSubItemAt(1));
+    EXPECT_EQ(root.GetOrAddSubItem("param"), first);
+    YXMLItem* added = root.GetOrAddSubItem("lfo");
+    EXPECT_EQ(ChildNames(root), (std::vector<std::string>{"param", "midi", "Param", "lfo"}));
+    EXPECT_EQ(root.FindSubItem("none"), nullptr);
+    ExpectYException([&] { root.GetSubItem("none"); }, "Could not find required subitem (none).");
+    ExpectYException([&] { root.GetSubItemAt(4); }, "Index out of range.");
+    const std::string noCache = "There is no subitem in the cache. Previous call to HasSubItem probably did not succeed.";
+    EXPECT_FALSE(root.HasSubItem("none"));
+    ExpectYException([&] { root.GetCachedSubItem(); }, noCache);
+
+    YXMLItem fresh("x");
+    fresh.AddSubItem("y");
+    const std::string notStarted = "XML item iterator has not been initialized.";
+    ExpectYException([&] { fresh.Next(); }, notStarted);
+    ExpectYException([&] { fresh.Current(); }, notStarted);
+
+    std::vector<YXMLItem*> params;
+    for (YXMLItem* it = root.First("param"); it; it = root.Next()) params.push_back(it);
+    EXPECT_EQ(params, (std::vector<YXMLItem*>{first, second}));
+    EXPECT_EQ(root.Current(), nullptr);
+
+    // Removing the current item keeps the walk going with the one after it.
+    std::vector<std::string> seen;
+    for (YXMLItem* it = root.First(); it; it = root.Next()) {
+        seen.push_back(it->GetName().ToUtf8());
+        if (it == first) root.RemoveSubItem(it);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"param", "midi", "Param", "lfo"}));
+    EXPECT_EQ(ChildNames(root), (std::vector<std::string>{"midi", "Param", "lfo"}));
+
+    ASSERT_TRUE(root.HasSubItem("lfo"));
+    std::unique_ptr<YXMLItem> detached = root.DetachSubItem(added);
+    EXPECT_EQ(detached.get(), added);
+    EXPECT_EQ(detached->GetParent(), nullptr);
+    ExpectYException([&] { root.GetCachedSubItem(); }, noCache);
+    EXPECT_EQ(root.DetachSubItem(added), nullptr);
+    root.RemoveSubItem(added);  // not a child: nothing happens
+    EXPECT_EQ(root.GetSubItemCount(), 2u);
+    root.RemoveAllSubItems();
+    EXPECT_EQ(root.GetSubItemCount(), 0u);
+}
+
+TEST(YXMLItem, WalkCopyAndClone) {
+    YXMLItem root("r");
+    YXMLItem* a = root.AddSubItem("a");
+    a->AddSubItem("a1")->AddSubItem("a11");
+    a->AddSubItem("a2");
+    root.AddSubItem("b")->SetAttribute("k", "v");
+    std::vector<std::string> order;
+    root.Walk([&](YXMLItem& item) {
+        order.push_back(item.GetName().ToUtf8());
+        if (item.GetName() == YString("a2")) item.AddSubItem("added");  // visited as well
+    });
+    EXPECT_EQ(order, (std::vector<std::string>{"r", "a", "a1", "a11", "a2", "added", "b"}));
+
+    std::unique_ptr<YXMLItem> copy = root.Clone();
+    EXPECT_TRUE(*copy == root);
+    copy->GetSubItemAt(1)->SetAttribute("k", "changed");
+    EXPECT_FALSE(*copy == root);
+    EXPECT_EQ(root.GetSubItemAt(1)->GetAttribute("k").ToUtf8(), "v");
+
+    // Copying a descendant into its ancestor replaces everything but the parent.
+    YXMLItem holder("holder");
+    YXMLItem* target = holder.AddSubItem("t");
+    target->SetText("old");
+    target->AddSubItem("inner")->AddSubItem("deep")->SetText("kept");
+    target->SetAttribute("gone", "1");
+    target->CopyFrom(*target->GetSubItemAt(0));
+    EXPECT_EQ(target->GetParent(), &holder);
+    EXPECT_EQ(target->GetName().ToUtf8(), "inner");
+    EXPECT_EQ(target->GetText().ToUtf8(), "");
+    EXPECT_EQ(target->GetAttributeCount(), 0u);
+    ASSERT_EQ(target->GetSubItemCount(), 1u);
+    EXPECT_EQ(target->GetSubItemAt(0)->GetParent(), target);
+    EXPECT_EQ(target->GetSubItemAt(0)->GetText().ToUtf8(), "kept");
+}
+
+TEST(YXMLItem, DeepTreesNeedNoCallStack) {
+    // Far deeper than any call stack would take with one frame per level.
+    auto root = std::make_unique<YXMLItem>(YString("d"));
+    YXMLItem* leaf = root.get();
+    for (int i = 0; i < 300000; ++i) leaf = leaf->AddSubItem("d");
+    leaf->SetText("bottom");
+    std::unique_ptr<YXMLItem> copy = root->Clone();
+    EXPECT_TRUE(*copy == *root);
+    int count = 0;
+    copy->Walk([&](YXMLItem&) { ++count; });
+    EXPECT_EQ(count, 300001);
+    copy->RemoveAllSubItems();
+    root.reset();
+}
+
+TEST(YXMLItem, BinaryDataInTheText) {
+    YXMLItem item("blob");
+    const uint8_t bytes[] = {0x00, 0xAB, 0xFF};
+    item.SetData(bytes, 3, false);
+    EXPECT_EQ(item.GetText().ToUtf8(), "00ABFF");
+    uint8_t back[4] = {};
+    EXPECT_EQ(item.GetData(back, 4, false), 3u);
+
+    std::string content(5000, 'z');
+    YMemoryStream source;
+    source.Write(content.data(), 5000);
+    item.SetData(source, true);
+    EXPECT_LT(item.GetText().Length(), 200u);
+    std::string unpacked(5000, '\0');
+    EXPECT_EQ(item.GetData(unpacked.data(), 5000, true), 5000u);
+    EXPECT_EQ(unpacked, content);
+    std::string tooMuch(5001, '\0');
+    ExpectYException([&] { item.GetData(tooMuch.data(), 5001, true); }, "Value doesn't have correct format.");
+    YMemoryStream target;
+    item.GetData(target, true);
+    EXPECT_EQ(target.GetSize(), 5000);
+}
+
+}  // namespace
