@@ -59,7 +59,10 @@ void YZLibStream::Init(YStream* target, bool compress, int quality) {
 }
 
 void YZLibStream::Write(const void* bytes, uint32_t count) {
-    if (state_ == nullptr || !compress_) YStream::Write(bytes, count);
+    if (state_ == nullptr || !compress_) {
+        YStream::Write(bytes, count);  // raises: only a started compressing stream takes bytes
+        return;
+    }
     state_->next_in = static_cast<Bytef*>(const_cast<void*>(bytes));
     state_->avail_in = count;
     // Only full pieces go out here; the rest waits in the buffer for more input.
@@ -101,7 +104,7 @@ void YZLibStream::Close() {
 }
 
 uint32_t YZLibStream::Read(void* bytes, uint32_t count) {
-    if (compress_ || (state_ == nullptr && !ended_)) return YStream::Read(bytes, count);
+    if (compress_ || (state_ == nullptr && !ended_)) return YStream::Read(bytes, count);  // raises
     if (ended_ || count == 0) return 0;
     state_->next_out = static_cast<Bytef*>(bytes);
     state_->avail_out = count;
