@@ -24,7 +24,7 @@ build-windows: deps
 
 # Unit and host tests natively, then the same tests as Windows programs under wine64.
 test: build
-	@rm -f build/native/test-results/*.xml && mkdir -p build/native/test-results build/windows/test-results
+	@rm -f build/native/test-results/*.xml build/windows/test-results/*.xml && mkdir -p build/native/test-results build/windows/test-results
 	@ctest --test-dir build/native $(CTEST_FLAGS)
 	@ctest --test-dir build/windows $(CTEST_FLAGS)
 	@scripts/test-summary build/native build/windows
