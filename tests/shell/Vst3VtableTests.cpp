@@ -1,0 +1,202 @@
+// A VST 3 host calls our objects through virtual table slots by number, so each
+// interface must have exactly the published methods in the published order, after
+// its base's, and no destructor slot. The slot of a declared method is what the
+// compiler assigns (GCC encodes it in a pointer to virtual member: 1 + byte offset,
+// on Linux and with mingw alike); the lists below are the published orders.
+
+#include "shell/vst3/IAttributeList.h"
+#include "shell/vst3/IAudioProcessor.h"
+#include "shell/vst3/IBStream.h"
+#include "shell/vst3/IComponent.h"
+#include "shell/vst3/IComponentHandler.h"
+#include "shell/vst3/IConnectionPoint.h"
+#include "shell/vst3/IEditController.h"
+#include "shell/vst3/IEventList.h"
+#include "shell/vst3/IHostApplication.h"
+#include "shell/vst3/IMidiMapping.h"
+#include "shell/vst3/IParameterChanges.h"
+#include "shell/vst3/IPlugView.h"
+#include "shell/vst3/IPluginFactory.h"
+#include "shell/vst3/IUnitInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+namespace {
+
+using namespace Vst3;
+
+template <typename... I>
+constexpr bool kNoVirtualDestructor = (!std::has_virtual_destructor_v<I> && ...);
+static_assert(kNoVirtualDestructor<FUnknown, IPluginBase, IPluginFactory, IPluginFactory2,
+                                   IPluginFactory3, IBStream, IComponent, IAudioProcessor,
+                                   IParamValueQueue, IParameterChanges, IEventList,
+                                   IComponentHandler, IEditController, IEditController2,
+                                   IMidiMapping, IUnitInfo, IPlugView, IPlugFrame,
+                                   IHostApplication, IAttributeList, IMessage,
+                                   IConnectionPoint>);
+
+// The slot number of a virtual method, or -1 for a method that is not virtual.
+template <typename Method>
+long Slot(Method method) {
+    static_assert(sizeof(Method) == 2 * sizeof(std::uintptr_t));
+    std::uintptr_t words[2];
+    std::memcpy(words, &method, sizeof words);
+    if ((words[0] & 1) == 0) return -1;
+    return static_cast<long>((words[0] - 1) / sizeof(void*));
+}
+
+// Checks that the methods occupy consecutive slots starting at first.
+template <typename... Methods>
+void ExpectSlots(long first, Methods... methods) {
+    const long slots[] = {Slot(methods)...};
+    for (long i = 0; i < static_cast<long>(sizeof...(Methods)); ++i)
+        EXPECT_EQ(slots[i], first + i) << "method #" << i << " of the list";
+}
+
+// Every interface starts with FUnknown's three slots.
+constexpr long kAfterUnknown = 3;
+
+TEST(Vst3Vtable, BaseInterfaces) {
+    ExpectSlots(0, &FUnknown::queryInterface, &FUnknown::addRef, &FUnknown::release);
+    ExpectSlots(kAfterUnknown, &IPluginBase::initialize, &IPluginBase::terminate);
+    // Inherited methods keep their slots in derived interfaces.
+    EXPECT_EQ(Slot(&IComponent::release), 2);
+    EXPECT_EQ(Slot(&IEditController::terminate), 4);
+}
+
+TEST(Vst3Vtable, Factories) {
+    ExpectSlots(kAfterUnknown, &IPluginFactory::getFactoryInfo, &IPluginFactory::countClasses,
+                &IPluginFactory::getClassInfo, &IPluginFactory::createInstance,
+                &IPluginFactory2::getClassInfo2, &IPluginFactory3::getClassInfoUnicode,
+                &IPluginFactory3::setHostContext);
+}
+
+TEST(Vst3Vtable, ComponentAndProcessor) {
+    ExpectSlots(kAfterUnknown + 2, &IComponent::getControllerClassId, &IComponent::setIoMode,
+                &IComponent::getBusCount, &IComponent::getBusInfo, &IComponent::getRoutingInfo,
+                &IComponent::activateBus, &IComponent::setActive, &IComponent::setState,
+                &IComponent::getState);
+    ExpectSlots(kAfterUnknown, &IAudioProcessor::setBusArrangements,
+                &IAudioProcessor::getBusArrangement, &IAudioProcessor::canProcessSampleSize,
+                &IAudioProcessor::getLatencySamples, &IAudioProcessor::setupProcessing,
+                &IAudioProcessor::setProcessing, &IAudioProcessor::process,
+                &IAudioProcessor::getTailSamples);
+}
+
+TEST(Vst3Vtable, ProcessingLists) {
+    ExpectSlots(kAfterUnknown, &IParamValueQueue::getParameterId, &IParamValueQueue::getPointCount,
+                &IParamValueQueue::getPoint, &IParamValueQueue::addPoint);
+    ExpectSlots(kAfterUnknown, &IParameterChanges::getParameterCount,
+                &IParameterChanges::getParameterData, &IParameterChanges::addParameterData);
+    ExpectSlots(kAfterUnknown, &IEventList::getEventCount, &IEventList::getEvent,
+                &IEventList::addEvent);
+}
+
+TEST(Vst3Vtable, ControllerSide) {
+    ExpectSlots(kAfterUnknown + 2, &IEditController::setComponentState,
+                &IEditController::setState, &IEditController::getState,
+                &IEditController::getParameterCount, &IEditController::getParameterInfo,
+                &IEditController::getParamStringByValue, &IEditController::getParamValueByString,
+                &IEditController::normalizedParamToPlain, &IEditController::plainParamToNormalized,
+                &IEditController::getParamNormalized, &IEditController::setParamNormalized,
+                &IEditController::setComponentHandler, &IEditController::createView);
+    ExpectSlots(kAfterUnknown, &IEditController2::setKnobMode, &IEditController2::openHelp,
+                &IEditController2::openAboutBox);
+    ExpectSlots(kAfterUnknown, &IMidiMapping::getMidiControllerAssignment);
+    ExpectSlots(kAfterUnknown, &IUnitInfo::getUnitCount, &IUnitInfo::getUnitInfo,
+                &IUnitInfo::getProgramListCount, &IUnitInfo::getProgramListInfo,
+                &IUnitInfo::getProgramName, &IUnitInfo::getProgramInfo,
+                &IUnitInfo::hasProgramPitchNames, &IUnitInfo::getProgramPitchName,
+                &IUnitInfo::getSelectedUnit, &IUnitInfo::selectUnit, &IUnitInfo::getUnitByBus,
+                &IUnitInfo::setUnitProgramData);
+    ExpectSlots(kAfterUnknown, &IComponentHandler::beginEdit, &IComponentHandler::performEdit,
+                &IComponentHandler::endEdit, &IComponentHandler::restartComponent);
+}
+
+TEST(Vst3Vtable, Views) {
+    ExpectSlots(kAfterUnknown, &IPlugView::isPlatformTypeSupported, &IPlugView::attached,
+                &IPlugView::removed, &IPlugView::onWheel, &IPlugView::onKeyDown,
+                &IPlugView::onKeyUp, &IPlugView::getSize, &IPlugView::onSize,
+                &IPlugView::onFocus, &IPlugView::setFrame, &IPlugView::canResize,
+                &IPlugView::checkSizeConstraint);
+    ExpectSlots(kAfterUnknown, &IPlugFrame::resizeView);
+}
+
+TEST(Vst3Vtable, HostObjects) {
+    ExpectSlots(kAfterUnknown, &IBStream::read, &IBStream::write, &IBStream::seek, &IBStream::tell);
+    ExpectSlots(kAfterUnknown, &IHostApplication::getName, &IHostApplication::createInstance);
+    ExpectSlots(kAfterUnknown, &IAttributeList::setInt, &IAttributeList::getInt,
+                &IAttributeList::setFloat, &IAttributeList::getFloat, &IAttributeList::setString,
+                &IAttributeList::getString, &IAttributeList::setBinary, &IAttributeList::getBinary);
+    ExpectSlots(kAfterUnknown, &IMessage::getMessageID, &IMessage::setMessageID,
+                &IMessage::getAttributes);
+    ExpectSlots(kAfterUnknown, &IConnectionPoint::connect, &IConnectionPoint::disconnect,
+                &IConnectionPoint::notify);
+}
+
+// A host written in C calls the table directly, with the object as first argument.
+// An implementation with its own virtual destructor must still answer there.
+class BytesStream final : public IBStream {
+public:
+    explicit BytesStream(const char* text) : text_(text) {}
+    virtual ~BytesStream() = default;
+
+    tresult SMTG_STDMETHODCALLTYPE queryInterface(const TUID interfaceId, void** obj) override {
+        if (UidEqual(interfaceId, FUnknown::iid) || UidEqual(interfaceId, IBStream::iid)) {
+            addRef();
+            *obj = static_cast<IBStream*>(this);
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32_t SMTG_STDMETHODCALLTYPE addRef() override { return ++refs_; }
+    uint32_t SMTG_STDMETHODCALLTYPE release() override { return --refs_; }
+    tresult SMTG_STDMETHODCALLTYPE read(void* buffer, int32_t numBytes, int32_t* numBytesRead) override {
+        const int32_t n = std::min<int32_t>(numBytes, static_cast<int32_t>(std::strlen(text_)));
+        std::memcpy(buffer, text_, static_cast<size_t>(n));
+        text_ += n;
+        if (numBytesRead) *numBytesRead = n;
+        return kResultOk;
+    }
+    tresult SMTG_STDMETHODCALLTYPE write(void*, int32_t, int32_t*) override { return kNotImplemented; }
+    tresult SMTG_STDMETHODCALLTYPE seek(int64_t, int32_t, int64_t*) override { return kNotImplemented; }
+    tresult SMTG_STDMETHODCALLTYPE tell(int64_t*) override { return kNotImplemented; }
+
+    uint32_t refs() const { return refs_; }
+
+private:
+    const char* text_;
+    uint32_t refs_ = 1;
+};
+
+TEST(Vst3Vtable, CallsThroughTheRawTableReachTheMethods) {
+    BytesStream stream("abcdef");
+    IBStream* iface = &stream;
+    void** table = *reinterpret_cast<void***>(iface);
+
+    using QueryFn = tresult(SMTG_STDMETHODCALLTYPE*)(void*, const char*, void**);
+    using AddRefFn = uint32_t(SMTG_STDMETHODCALLTYPE*)(void*);
+    using ReadFn = tresult(SMTG_STDMETHODCALLTYPE*)(void*, void*, int32_t, int32_t*);
+
+    void* found = nullptr;
+    EXPECT_EQ(reinterpret_cast<QueryFn>(table[0])(iface, IBStream::iid, &found), kResultOk);
+    EXPECT_EQ(found, static_cast<void*>(iface));
+    EXPECT_EQ(stream.refs(), 2u);
+    EXPECT_EQ(reinterpret_cast<QueryFn>(table[0])(iface, IComponent::iid, &found), kNoInterface);
+    EXPECT_EQ(found, nullptr);
+    EXPECT_EQ(reinterpret_cast<AddRefFn>(table[1])(iface), 3u);
+
+    char buffer[8] = {};
+    int32_t got = 0;
+    EXPECT_EQ(reinterpret_cast<ReadFn>(table[3])(iface, buffer, 4, &got), kResultOk);
+    EXPECT_EQ(got, 4);
+    EXPECT_STREQ(buffer, "abcd");
+}
+
+}  // namespace
