@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformAbi.h"
+
 // Basic types of the VST 2.4 host interface. VST 2.4 is a plain C interface: a
 // record of function pointers (AEffect.h) plus one callback into the host, all
 // talking through 32-bit ints, pointer-sized ints and fixed-size 8-bit strings.
@@ -52,8 +54,4 @@ constexpr int kVstMaxFileNameLen = 100;    // file names
 // Calling convention of every function crossing the interface: __cdecl on Windows.
 // On x86-64 Windows there is only one convention and the keyword changes nothing; it
 // is kept so the declarations say what the interface says. Nothing on Linux.
-#if defined(_WIN32)
-#define VSTCALLBACK __cdecl
-#else
-#define VSTCALLBACK
-#endif
+#define VSTCALLBACK Y_CDECL

@@ -14,20 +14,15 @@ constexpr tresult kResultOk = 0;           // success (S_OK)
 constexpr tresult kResultTrue = kResultOk;  // success, "yes"
 constexpr tresult kResultFalse = 1;        // done, but "no" (S_FALSE)
 
-#if defined(_WIN32)
-constexpr tresult kNoInterface = static_cast<tresult>(0x80004002u);      // E_NOINTERFACE
-constexpr tresult kInvalidArgument = static_cast<tresult>(0x80070057u);  // E_INVALIDARG
-constexpr tresult kNotImplemented = static_cast<tresult>(0x80004001u);   // E_NOTIMPL
-constexpr tresult kInternalError = static_cast<tresult>(0x80004005u);    // E_FAIL
-constexpr tresult kNotInitialized = static_cast<tresult>(0x8000FFFFu);   // E_UNEXPECTED
-constexpr tresult kOutOfMemory = static_cast<tresult>(0x8007000Eu);      // E_OUTOFMEMORY
-#else
-constexpr tresult kNoInterface = -1;       // queryInterface: not supported
-constexpr tresult kInvalidArgument = 2;
-constexpr tresult kNotImplemented = 3;
-constexpr tresult kInternalError = 4;
-constexpr tresult kNotInitialized = 5;
-constexpr tresult kOutOfMemory = 6;
-#endif
+// On Windows the system's HRESULTs; on Linux small numbers.
+constexpr tresult Pick(uint32_t windows, tresult elsewhere) {
+    return Platform::kWindowsTarget ? static_cast<tresult>(windows) : elsewhere;
+}
+constexpr tresult kNoInterface = Pick(0x80004002u, -1);     // E_NOINTERFACE; queryInterface: not supported
+constexpr tresult kInvalidArgument = Pick(0x80070057u, 2);  // E_INVALIDARG
+constexpr tresult kNotImplemented = Pick(0x80004001u, 3);   // E_NOTIMPL
+constexpr tresult kInternalError = Pick(0x80004005u, 4);    // E_FAIL
+constexpr tresult kNotInitialized = Pick(0x8000FFFFu, 5);   // E_UNEXPECTED
+constexpr tresult kOutOfMemory = Pick(0x8007000Eu, 6);      // E_OUTOFMEMORY
 
 }  // namespace Vst3

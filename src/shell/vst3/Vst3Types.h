@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformAbi.h"
+
 // Basic types of the VST 3 interfaces, as they cross the binary boundary.
 //
 // VST 3 is a set of COM-style interfaces: pure-virtual classes whose virtual tables
@@ -14,11 +16,7 @@
 // Calling convention of every interface method: __stdcall on Windows, where x86-64
 // has a single convention and the keyword changes nothing (it matters only to 32-bit
 // builds, which we do not make). Nothing on Linux.
-#if defined(_WIN32)
-#define SMTG_STDMETHODCALLTYPE __stdcall
-#else
-#define SMTG_STDMETHODCALLTYPE
-#endif
+#define SMTG_STDMETHODCALLTYPE Y_STDCALL
 
 namespace Vst3 {
 
@@ -31,11 +29,7 @@ using TBool = uint8_t;
 // UTF-16 code unit. The same two bytes on both targets; the C++ type follows the
 // platform's own wide strings so the text can go straight to system calls
 // (wchar_t is 16 bits on Windows only).
-#if defined(_WIN32)
-using TChar = wchar_t;
-#else
-using TChar = char16_t;
-#endif
+using TChar = Platform::WideChar16;
 static_assert(sizeof(TChar) == 2);
 
 // A fixed UTF-16 buffer of 128 code units, zero-terminated: names, titles, units.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformAbi.h"
+
 // Interface and class identifiers (TUID): 16 bytes compared byte for byte.
 //
 // Published IDs are written as four 32-bit words. How those words become the 16
@@ -51,11 +53,7 @@ constexpr Uid MakeUidPlainLayout(uint32_t l1, uint32_t l2, uint32_t l3, uint32_t
 
 // An ID from its four published words, laid out for the target we build for.
 constexpr Uid MakeUid(uint32_t l1, uint32_t l2, uint32_t l3, uint32_t l4) {
-#if defined(_WIN32)
-    return MakeUidComLayout(l1, l2, l3, l4);
-#else
-    return MakeUidPlainLayout(l1, l2, l3, l4);
-#endif
+    return Platform::kWindowsTarget ? MakeUidComLayout(l1, l2, l3, l4) : MakeUidPlainLayout(l1, l2, l3, l4);
 }
 
 // An ID given as 16 raw bytes (a string literal of 16 characters), identical on
