@@ -1,0 +1,66 @@
+#include "modulation/YGaussianSmoother.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kN = YGaussianSmoother::kSize;
+
+// A rectangle with noise: edges at the period's ends test the wrap-around.
+std::vector<float> Signal() {
+    std::vector<float> signal(kN);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> noise(-0.2f, 0.2f);
+    for (int i = 0; i < kN; ++i) signal[i] = (i < 300 || i > 7000 ? 1.0f : -0.5f) + noise(random);
+    return signal;
+}
+
+TEST(YGaussianSmoother, KernelFollowsTheAmount) {
+    YGaussianSmoother smoother;
+    EXPECT_EQ(smoother.Radius(1.0), 256);
+    EXPECT_EQ(smoother.Radius(0.01), 3);  // A = 2.56
+    EXPECT_EQ(smoother.Radius(100.0), YGaussianSmoother::kMaxRadius);
+    EXPECT_EQ(smoother.Radius(-1.0), 0);
+    int r = smoother.Radius(0.5);
+    const float* w = smoother.Weights();
+    double sum = w[0];
+    for (int j = 1; j <= r; ++j) sum += 2.0 * static_cast<double>(w[j]);
+    EXPECT_NEAR(sum, 1, 1e-6);
+    // w(j) / w(0) = exp(-(2j / A)^2): at j = A / 2 that is 1/e.
+    EXPECT_NEAR(static_cast<double>(w[64] / w[0]), std::exp(-1.0), 1e-6);
+}
+
+TEST(YGaussianSmoother, DirectAndFFTAgreeWithACyclicReference) {
+    YGaussianSmoother smoother;
+    const std::vector<float> input = Signal();
+    for (double smoothness : {0.004, 0.05, 0.3, 1.0, 4.0}) {
+        int r = smoother.Radius(smoothness);
+        const float* w = smoother.Weights();
+        std::vector<double> reference(kN);
+        for (int i = 0; i < kN; ++i) {
+            double sum = static_cast<double>(w[0]) * static_cast<double>(input[i]);
+            for (int j = 1; j <= r; ++j)
+                sum += static_cast<double>(w[j]) *
+                       (static_cast<double>(input[(i - j + kN) % kN]) + static_cast<double>(input[(i + j) % kN]));
+            reference[i] = sum;
+        }
+        std::vector<float> direct = input, viaFFT = input, chosen = input;
+        smoother.ApplyDirect(direct.data(), smoothness);
+        smoother.ApplyFFT(viaFFT.data(), smoothness);
+        smoother.Apply(chosen.data(), smoothness);
+        double peak = 0;
+        for (double v : reference) peak = std::max(peak, std::fabs(v));
+        for (int i = 0; i < kN; ++i) {
+            ASSERT_NEAR(static_cast<double>(direct[i]), reference[i], 1e-6 * peak) << smoothness << " at " << i;
+            ASSERT_NEAR(static_cast<double>(viaFFT[i]), reference[i], 1e-6 * peak) << smoothness << " at " << i;
+            ASSERT_NEAR(static_cast<double>(chosen[i]), reference[i], 1e-6 * peak) << smoothness << " at " << i;
+        }
+    }
+}
+
+}  // namespace
