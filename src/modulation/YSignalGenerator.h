@@ -126,7 +126,9 @@ public:
     uint32_t RenderCount() const { return renderCount_.load(); }
     bool HarmonicsPending() const { return harmonicsPending_; }
 
-    // Read on the thread that edits; replaced as a whole when a state is loaded.
+    // Read on the thread that edits; replaced as a whole when a state is loaded. The
+    // curves in it are evaluated by the render: evaluate them elsewhere only under the
+    // lock (EditCurve) or on a copy, since evaluation moves their cursor.
     const Settings& GetSettings() const { return settings_; }
     void SetSettings(const Settings& settings);
 
