@@ -1,45 +1,12 @@
+#include "support/AllocationCounter.h"
 #include "modulation/YSignalGenerator.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
-
-// Counts the allocations this program makes while counting is on: the render runs on
-// the audio thread and must not allocate.
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<int> allocations{0};
-
-void* Allocate(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-// The nothrow forms too (std::stable_sort's buffer), so that every delete below meets
-// an allocation of ours.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -47,12 +14,10 @@ using Env = YEnvelopeComputer;
 
 int AllocationsOfOneRender(YSignalGenerator& g) {
     g.SetChanged();
-    allocations = 0;
-    counting = true;
+    AllocationWindow window;
     bool rendered = g.Changed();
-    counting = false;
     EXPECT_TRUE(rendered);
-    return allocations.load();
+    return static_cast<int>(window.Count());
 }
 
 TEST(YSignalGeneratorRender, AllocatesNothing) {
