@@ -2,6 +2,7 @@
 
 #include "foundation/YGrowableBuffer.h"
 #include "foundation/YObject.h"
+#include "foundation/YStoreArchive.h"
 #include "foundation/YString.h"
 #include "foundation/YSynchronizer.h"
 #include "foundation/YThread.h"
@@ -142,6 +143,12 @@ public:
     void SetEditorOpen(bool open) { editorOpen_ = open; }
     bool EditorOpen() const { return editorOpen_; }
     bool EditorExists() const { return false; }
+
+    // ---- State (user-interface thread) ---------------------------------------------------
+    // Stores the whole state into, or loads it from, the archive's element (the root
+    // "settings" of a chunk). The engine adds the state document; here a load only
+    // refreshes the open editor.
+    virtual void Store(YStoreArchive& archive) { (void)archive; }
 
     // ---- Engine hooks ----------------------------------------------------------------------
     // Prepares for processing (any time between blocks; user-interface thread).
