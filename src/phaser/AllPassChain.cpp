@@ -1,0 +1,74 @@
+#include "phaser/AllPassChain.h"
+
+#include "phaser/AllPassChainKernel.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+
+namespace AllPassChainKernels {
+namespace {
+
+// Two channels per register with separate multiply and add: exactly the
+// double-precision arithmetic of the scalar formulas.
+struct Sse2Ops {
+    using Vector = __m128d;
+    static constexpr int kLanes = 2;
+    static Vector Set(double x) { return _mm_set1_pd(x); }
+    static Vector Load(const double* p) { return _mm_load_pd(p); }
+    static Vector LoadUnaligned(const double* p) { return _mm_loadu_pd(p); }
+    static void Store(double* p, Vector x) { _mm_store_pd(p, x); }
+    static void StoreUnaligned(double* p, Vector x) { _mm_storeu_pd(p, x); }
+    static Vector FeedbackInput(Vector u, Vector fb, Vector last) { return _mm_add_pd(u, _mm_mul_pd(fb, last)); }
+    static Vector StageOutput(Vector s, Vector a, Vector v) { return _mm_sub_pd(s, _mm_mul_pd(a, v)); }
+    static Vector StageMemory(Vector y, Vector a, Vector v) { return _mm_add_pd(_mm_mul_pd(y, a), v); }
+    // max/min answer their second operand for a NaN, so a NaN stays a NaN as in the
+    // scalar comparison chain.
+    static Vector Clamp(Vector x, Vector low, Vector high) { return _mm_min_pd(high, _mm_max_pd(low, x)); }
+};
+
+}  // namespace
+
+void RunPortable(AllPassChain::Memories& memories, double* last, const double* inputs, const double* coefficients,
+                 double* outputs, int32_t count, int32_t stride, int32_t stages, double feedback) {
+    RunStride<Sse2Ops>(memories, last, inputs, coefficients, outputs, count, stride, stages, feedback);
+}
+
+}  // namespace AllPassChainKernels
+
+AllPassChain::Implementation AllPassChain::Best() {
+    static const Implementation best =
+        AllPassChainKernels::FusedSupported() ? Implementation::Fused : Implementation::Portable;
+    return best;
+}
+
+int32_t AllPassChain::Stride(int32_t channels) const {
+    const int32_t lanes = implementation_ == Implementation::Fused && channels > 2 ? 4 : 2;
+    return std::max(lanes, (channels + lanes - 1) / lanes * lanes);
+}
+
+void AllPassChain::Clear() {
+    std::fill(&memories_[0][0], &memories_[0][0] + kMaxStages * kMaxChannels, 0.0);
+    std::fill(last_, last_ + kMaxChannels, 0.0);
+}
+
+void AllPassChain::ClearStages(int32_t channels, int32_t from, int32_t to) {
+    from = std::clamp(from, 0, kMaxStages);
+    to = std::clamp(to, 0, kMaxStages);
+    for (int32_t k = from; k < to; ++k) std::fill(memories_[k], memories_[k] + std::min(channels, kMaxChannels), 0.0);
+}
+
+void AllPassChain::ClearActive(int32_t channels, int32_t stages) {
+    std::fill(last_, last_ + std::min(channels, kMaxChannels), 0.0);
+    ClearStages(channels, 0, stages);
+}
+
+void AllPassChain::Run(const double* inputs, const double* coefficients, double* outputs, int32_t count,
+                       int32_t channels, int32_t stages, double feedback) {
+    const int32_t stride = Stride(channels);
+    stages = std::clamp(stages, 0, kMaxStages);
+    if (implementation_ == Implementation::Fused)
+        AllPassChainKernels::RunFused(memories_, last_, inputs, coefficients, outputs, count, stride, stages, feedback);
+    else
+        AllPassChainKernels::RunPortable(memories_, last_, inputs, coefficients, outputs, count, stride, stages, feedback);
+}
