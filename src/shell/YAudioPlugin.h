@@ -150,6 +150,25 @@ public:
     // refreshes the open editor.
     virtual void Store(YStoreArchive& archive) { (void)archive; }
 
+    // ---- Machine-wide settings (user-interface thread) ---------------------------------
+    // Surround pins (8 channels per bus) instead of stereo, for every instance.
+    static int32_t GetSurroundSetting();
+    static void SetSurroundSetting(int32_t value);
+    static int32_t GetConfirmationEnabled();
+    static void SetConfirmationEnabled(int32_t value);
+    static int32_t GetTabletMode();
+    static void SetTabletMode(int32_t value);
+    int32_t GetEditorMode();
+    void SetEditorMode(int32_t mode);
+    // The size a new editor opens with; 0, 0 when none is stored.
+    void GetDefaultSize(int32_t& width, int32_t& height);
+    void SetDefaultSize(int32_t width, int32_t height);
+    void ResetDefaultSize();
+    // Saves the complete current state as the one new instances start with.
+    void SetDefaultSettingsToCurrent();
+    // Loads that saved state; false (and nothing changed) when there is none.
+    bool LoadDefaultSettings();
+
     // ---- Engine hooks ----------------------------------------------------------------------
     // Prepares for processing (any time between blocks; user-interface thread).
     virtual void InitProcessing() = 0;

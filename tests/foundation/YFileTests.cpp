@@ -1,4 +1,5 @@
 #include "TestStreams.h"
+#include "support/ScratchFolder.h"
 
 #include "foundation/YFile.h"
 #include "foundation/YStdFileStream.h"
@@ -6,38 +7,17 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <random>
 
 namespace {
 
-void RemoveTree(const YString& folder) {
-    if (!YFile::IsDirectory(folder)) return;
-    for (const YString& name : YFile::GetFileList(folder, true)) RemoveTree(YFile::Join(folder, name));
-    for (const YString& name : YFile::GetFileList(folder)) YFile::Delete(YFile::Join(folder, name));
-    YFile::DeleteDirectory(folder);
-}
-
 std::string Utf8(const YString& text) { return text.ToUtf8(); }
 
-// A fresh folder inside the temporary folder (on Windows under wine that lies in
-// the wine prefix, inside the build folder). HOME and the XDG folders point into
-// it, so that nothing touches the real user's folders.
+// Every test works in its own scratch folder, which HOME and the XDG folders point at.
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::mt19937 random(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-        scratch_ = YFile::Join(YFile::GetSystemPath(YFile::SystemFolder::Temp),
-                               YString::FromLatin1("vortalis-tests-" + std::to_string(random())));
-        YFile::CreatePath(scratch_);
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR", "XDG_DESKTOP_DIR"})
-            ASSERT_TRUE(Platform::SetEnvironment(name, Path(name)));
-    }
-    void TearDown() override { RemoveTree(scratch_); }
+    YString Path(const char* name) const { return scratch_.Path(name); }
 
-    YString Path(const char* name) const { return YFile::Join(scratch_, YString::FromUtf8(name)); }
-
-    YString scratch_;
+    ScratchFolder scratch_;
 };
 
 void WriteFile(const YString& path, const std::string& content) {
@@ -58,7 +38,7 @@ TEST_F(FileTest, OpenModesAndTheirMessages) {
                      "File \"" + Utf8(path) + "\" could not be open. Make sure it exists.");
     WriteFile(path, "0123456789");
     EXPECT_EQ(ReadFile(path), "0123456789");
-    EXPECT_EQ(YFile::GetFileList(scratch_), YStringList{YString::FromUtf8("d\xC3\xA9j\xC3\xA0 \xE6\x97\xA5.bin")});
+    EXPECT_EQ(YFile::GetFileList(scratch_.Path()), YStringList{YString::FromUtf8("d\xC3\xA9j\xC3\xA0 \xE6\x97\xA5.bin")});
 
     {
         YStdFileStream update(path, YStdFileStream::kWrite);  // keeps the content

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "foundation/YString.h"
+
+// A fresh folder inside the temporary folder (on Windows under wine that lies in the
+// wine prefix, inside the build folder). HOME and the XDG folders point into it while
+// it exists, so that nothing touches the real user's folders; it is removed with all
+// its content at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const YString& Path() const { return path_; }
+    YString Path(const char* name) const;
+
+private:
+    YString path_;
+};
+
+void RemoveTree(const YString& folder);
