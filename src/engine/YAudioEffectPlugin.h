@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class YAudioEffectPluginToAudioPluginAdapter;
+class YStoreArchive;
 
 // The shape of the export that creates an effect and forwards commands to it:
 // (effect or null, command, argument) -> pointer-sized result. Command 7 answers
@@ -41,6 +42,13 @@ public:
         (void)index;
         return nullptr;
     }
+
+    // Stores one attribute per definition, "parameter" followed by its id, or reads
+    // them back; the archive says which. Values equal to their default are not
+    // written. Read floats are held to their range and integers to theirs; a missing
+    // float reads as its default rounded to the 6 decimals of its text. Loading
+    // writes values only, never flags. User-interface thread, under the engine's locks.
+    virtual void StoreParameters(YStoreArchive& archive);
 
     ParameterDefinition* Definitions() { return definitions_; }
     int32_t DefinitionCount() const { return definitionCount_; }
