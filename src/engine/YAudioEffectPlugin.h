@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class YAudioEffectPluginToAudioPluginAdapter;
+class YMIDIProcessorBase;
 class YStoreArchive;
 
 // The shape of the export that creates an effect and forwards commands to it:
@@ -49,6 +50,11 @@ public:
     // float reads as its default rounded to the 6 decimals of its text. Loading
     // writes values only, never flags. User-interface thread, under the engine's locks.
     virtual void StoreParameters(YStoreArchive& archive);
+    // Stores the effect's MIDI settings as child elements of the archive's element.
+    virtual void StoreMIDISettings(YStoreArchive& archive) { (void)archive; }
+    // The effect's receiver of MIDI notes, if it has one: the engine makes it a child
+    // of the plug-in and asks the host for MIDI input. Must live as long as the effect.
+    virtual YMIDIProcessorBase* MIDIProcessor() { return nullptr; }
 
     ParameterDefinition* Definitions() { return definitions_; }
     int32_t DefinitionCount() const { return definitionCount_; }

@@ -9,6 +9,7 @@ YAudioEffectPluginToAudioPluginAdapter::YAudioEffectPluginToAudioPluginAdapter()
 YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter() {
     // The parameter objects point into the effect's definitions: they go first.
     ClearAutomationAdapters();
+    if (effect_ && effect_->MIDIProcessor()) RemoveChild(effect_->MIDIProcessor());
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& product, const YString& vendor,
@@ -25,6 +26,10 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& product, 
         throw YException(TranslateText("Error creating plugin."));
     }
     effect_->AttachHost(this, &pluginMutex_);
+    if (YMIDIProcessorBase* midi = effect_->MIDIProcessor()) {
+        AddChild(midi);
+        receivesMIDI = true;
+    }
     CreateParameters();
     StartAutomationUpdates();
 }
