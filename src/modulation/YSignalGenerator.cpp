@@ -353,6 +353,11 @@ void YSignalGenerator::Normalise() noexcept {
 
 void YSignalGenerator::ApplyAmplitudeCurve() noexcept {
     const YEnvelopeComputer& curve = settings_.amplitudeTransform;
-    for (int32_t i = 0; i < kSize; ++i)
-        table_[i] = static_cast<float>(curve.Value(static_cast<double>(table_[i])));
+    // Smooth segments can overshoot their points; the table stays within the curve's
+    // value range so that the effect's frequency mapping gets what it expects.
+    const double low = std::min(curve.YMin(), curve.YMax()), high = std::max(curve.YMin(), curve.YMax());
+    for (int32_t i = 0; i < kSize; ++i) {
+        const double value = curve.Value(static_cast<double>(table_[i]));
+        table_[i] = static_cast<float>(std::isnan(value) ? 0.0 : std::clamp(value, low, high));
+    }
 }

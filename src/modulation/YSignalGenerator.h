@@ -7,6 +7,8 @@
 #include "modulation/YRealFFT.h"
 #include "modulation/YSignalGeneratorTables.h"
 
+class YStoreArchive;
+
 #include <array>
 #include <atomic>
 #include <complex>
@@ -131,6 +133,15 @@ public:
     // lock (EditCurve) or on a copy, since evaluation moves their cursor.
     const Settings& GetSettings() const { return settings_; }
     void SetSettings(const Settings& settings);
+
+    // Stores the settings as attributes and child elements of the archive's element,
+    // or loads them: a load replaces every setting (a missing one by its reset value,
+    // a missing seed keeps the current one) and marks the shape changed. Stored
+    // curves are sanitised on loading, so a malformed one still renders a bounded
+    // table. User-interface thread.
+    void Store(YStoreArchive& archive);
+    // The routine behind Store, on a settings record of the caller's.
+    static void StoreSettings(YStoreArchive& archive, Settings& settings);
 
     const YEnvelopeComputer& Curve(CurveId id) const;
     // Edits one curve under the lock: edit(YEnvelopeComputer&); marks the shape changed.

@@ -1,0 +1,250 @@
+#include "modulation/YSignalGenerator.h"
+
+#include "foundation/YFormat.h"
+#include "foundation/YStoreArchive.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <type_traits>
+#include <vector>
+
+// The stored form of a shape. Attributes of the shape's element carry the scalar
+// settings; child elements carry the lists:
+//   "Envelope", "Transform", "AmplitudeTransform": one "Point" child per curve point
+//       with "X", "Y", "Type" (segment type by name), "Curvature",
+//       "HorizontalCurvature", "Smoothness1", "Smoothness2", "Flags", "Count";
+//   "Step": "Count" and one "Item" per step slot with its level in "Value";
+//   "Types": "Count" and one "Item" per step slot with its step-shape type in "Value";
+//   "Harmonics": "Count", "Magnitudes" and "Phases" as lists of numbers separated by
+//       spaces (trailing zeros left out), and the harmonics generator's settings.
+// Overtone levels and phases are "Harmonic2" .. "Harmonic8" and "HarmonicPhase2" ..
+// "HarmonicPhase8".
+
+namespace {
+
+using Settings = YSignalGenerator::Settings;
+using Point = YEnvelopeComputer::Point;
+
+// More points than any editor makes; a document with more is not a curve.
+constexpr int32_t kMaxCurvePoints = 4096;
+
+// A number that reads as NaN or infinite falls back to its default.
+void Number(YStoreArchive& archive, const YString& name, double& value, double defaultValue) {
+    archive.Number(name, value, defaultValue);
+    if (archive.Loading() && !std::isfinite(value)) value = defaultValue;
+}
+
+const YString* SegmentTypeNames() {
+    static const auto names = [] {
+        std::array<YString, YEnvelopeComputer::kTypeCount> all;
+        for (int32_t i = 0; i < YEnvelopeComputer::kTypeCount; ++i) all[i] = YEnvelopeComputer::TypeInfoOf(i).name;
+        return all;
+    }();
+    return names.data();
+}
+
+void StorePoint(YStoreArchive& archive, Point& point) {
+    const Point fresh;
+    Number(archive, "X", point.x, fresh.x);
+    Number(archive, "Y", point.y, fresh.y);
+    archive.Enumeration("Type", point.type, SegmentTypeNames(), YEnvelopeComputer::kTypeCount, fresh.type);
+    Number(archive, "Curvature", point.curvature, fresh.curvature);
+    Number(archive, "HorizontalCurvature", point.horizontalCurvature, fresh.horizontalCurvature);
+    Number(archive, "Smoothness1", point.smoothness[0], fresh.smoothness[0]);
+    Number(archive, "Smoothness2", point.smoothness[1], fresh.smoothness[1]);
+    int32_t flags = point.flags;
+    archive.Integer("Flags", flags, fresh.flags);
+    point.flags = static_cast<uint8_t>(flags);
+    archive.Integer("Count", point.count, fresh.count);
+}
+
+// A loaded point inside the curve's box, with curvatures the segments are made for.
+void Sanitise(Point& point, const YEnvelopeComputer& curve) {
+    point.x = std::clamp(point.x, std::min(curve.XMin(), curve.XMax()), std::max(curve.XMin(), curve.XMax()));
+    point.y = std::clamp(point.y, std::min(curve.YMin(), curve.YMax()), std::max(curve.YMin(), curve.YMax()));
+    point.curvature = std::clamp(point.curvature, -1.0, 1.0);
+    point.horizontalCurvature = std::clamp(point.horizontalCurvature, -1.0, 1.0);
+}
+
+// The curve's ranges belong to its place in the shape and are not stored.
+void StoreCurve(YStoreArchive& archive, const YString& name, YEnvelopeComputer& curve) {
+    YXMLItem* element = archive.Child(name);
+    if (element == nullptr) return;  // loading a shape without it: the reset curve stays
+    if (archive.Saving()) {
+        element->RemoveAllSubItems();
+        for (Point point : curve.Points()) {
+            YStoreArchive pointArchive(*element->AddSubItem("Point"), false);
+            StorePoint(pointArchive, point);
+        }
+        return;
+    }
+    std::vector<Point> points;
+    for (YXMLItem* item = element->First("Point"); item && points.size() < static_cast<size_t>(kMaxCurvePoints); item = element->Next()) {
+        Point point;
+        YStoreArchive pointArchive(*item, true);
+        StorePoint(pointArchive, point);
+        Sanitise(point, curve);
+        points.push_back(point);
+    }
+    curve.SetPoints(std::move(points));
+}
+
+// One "Item" child per slot with "Value"; "Count" says how many were written. A load
+// reads at most that many (held to the slots) and keeps the reset value of the rest.
+template <class T, size_t N>
+void StoreItems(YStoreArchive& archive, const YString& name, std::array<T, N>& values, const std::array<T, N>& reset) {
+    YXMLItem* element = archive.Child(name);
+    if (element == nullptr) return;
+    YStoreArchive inner(*element, archive.Loading());
+    int32_t count = static_cast<int32_t>(N);
+    inner.IntegerAlways("Count", count);
+    if (archive.Saving()) {
+        element->RemoveAllSubItems();
+        for (size_t i = 0; i < N; ++i) {
+            YStoreArchive item(*element->AddSubItem("Item"), false);
+            if constexpr (std::is_same_v<T, double>) {
+                item.Number("Value", values[i], 0.0);
+            } else {
+                item.Integer("Value", values[i], 0);
+            }
+        }
+        return;
+    }
+    count = std::clamp(count, 0, static_cast<int32_t>(N));
+    size_t i = 0;
+    for (YXMLItem* child = element->First("Item"); child && i < static_cast<size_t>(count); child = element->Next(), ++i) {
+        YStoreArchive item(*child, true);
+        if constexpr (std::is_same_v<T, double>) {
+            Number(item, "Value", values[i], 0.0);
+        } else {
+            item.Integer("Value", values[i], 0);
+        }
+    }
+    for (; i < N; ++i) values[i] = reset[i];
+}
+
+// Space-separated numbers up to the last one that is not 0 (12 significant digits
+// give back every float exactly).
+template <size_t N>
+YString ListText(const std::array<float, N>& values) {
+    size_t used = N;
+    while (used > 0 && values[used - 1] == 0.0f) --used;
+    YString text;
+    for (size_t i = 0; i < used; ++i) {
+        if (i > 0) text += u' ';
+        text += YStoreArchive::NumberText(static_cast<double>(values[i]));
+    }
+    return text;
+}
+
+// Missing entries are 0; so is any entry that is not a finite number.
+template <size_t N>
+void ParseList(const YString& text, std::array<float, N>& values) {
+    values.fill(0.0f);
+    size_t index = 0;
+    uint32_t i = 0;
+    const uint32_t length = text.Length();
+    while (i < length && index < N) {
+        while (i < length && (text[i] == u' ' || text[i] == u',' || text[i] == u'\t')) ++i;
+        uint32_t start = i;
+        while (i < length && text[i] != u' ' && text[i] != u',' && text[i] != u'\t') ++i;
+        if (i == start) break;
+        const auto value = static_cast<float>(ToDouble(text.Substring(start, i - start)));
+        values[index++] = std::isfinite(value) ? value : 0.0f;
+    }
+}
+
+template <size_t N>
+void StoreList(YStoreArchive& archive, const YString& name, std::array<float, N>& values,
+               const std::array<float, N>& reset) {
+    YString text = archive.Saving() ? ListText(values) : YString();
+    archive.Text(name, text, ListText(reset));
+    if (archive.Loading()) ParseList(text, values);
+}
+
+void StoreHarmonics(YStoreArchive& archive, Settings& s, const Settings& reset) {
+    YXMLItem* element = archive.Child("Harmonics");
+    if (element == nullptr) return;
+    YStoreArchive h(*element, archive.Loading());
+    h.Integer("Count", s.harmonicsCount, reset.harmonicsCount);
+    if (h.Loading()) s.harmonicsCount = std::clamp(s.harmonicsCount, 0, YSignalGenerator::kMaxHarmonics);
+    StoreList(h, "Magnitudes", s.magnitudes, reset.magnitudes);
+    StoreList(h, "Phases", s.phases, reset.phases);
+
+    YSignalGenerator::HarmonicsGenerator& g = s.generator;
+    const YSignalGenerator::HarmonicsGenerator& d = reset.generator;
+    Number(h, "Harmonicity", g.harmonicity, d.harmonicity);
+    Number(h, "Slope", g.slope, d.slope);
+    Number(h, "Fullness", g.fullness, d.fullness);
+    Number(h, "FundamentalMinimum", g.fundamentalMinimum, d.fundamentalMinimum);
+    // Drawn at random for every new shape, so there is no default to leave out.
+    h.IntegerAlways("Seed", g.seed);
+    Number(h, "SampleRatio", g.sampleRatio, d.sampleRatio);
+    Number(h, "SamplePosition", g.samplePosition, d.samplePosition);
+    h.Text("SampleFilePath", g.sampleFilePath, d.sampleFilePath);
+    Number(h, "PostProcess.Sharpen", g.sharpen, d.sharpen);
+    Number(h, "PostProcess.Noise", g.noise, d.noise);
+    Number(h, "PostProcess.Clean", g.clean, d.clean);
+    Number(h, "PostProcess.Compress", g.compress, d.compress);
+    Number(h, "PostProcess.Harmonize", g.harmonize, d.harmonize);
+}
+
+}  // namespace
+
+void YSignalGenerator::StoreSettings(YStoreArchive& archive, Settings& s) {
+    static const Settings reset;
+    archive.Integer("Mode", s.mode, reset.mode);
+    Number(archive, "value", s.morph, reset.morph);
+    StoreCurve(archive, "Envelope", s.envelope);
+    Number(archive, "EnvelopeDepth", s.envelopeDepth, reset.envelopeDepth);
+
+    StoreItems(archive, "Step", s.stepLevels, reset.stepLevels);
+    archive.Integer("StepItemCount", s.stepItemCount, reset.stepItemCount);
+    if (archive.Loading()) s.stepItemCount = std::clamp(s.stepItemCount, 1, kStepSlots);
+    Number(archive, "StepDepth", s.stepDepth, reset.stepDepth);
+    archive.Boolean("StepBaseLowest", s.stepBaseLowest, reset.stepBaseLowest);
+    StoreItems(archive, "Types", s.stepTypes, reset.stepTypes);
+
+    archive.Boolean("CustomSample", s.customSample, reset.customSample);
+    Number(archive, "Depth", s.customDepth, reset.customDepth);
+
+    Number(archive, "Phase", s.phase, reset.phase);
+    Number(archive, "Skew", s.skew, reset.skew);
+    Number(archive, "FullSkew", s.fullSkew, reset.fullSkew);
+    Number(archive, "Halve", s.halve, reset.halve);
+    Number(archive, "Smoothness", s.smoothness, reset.smoothness);
+    archive.Integer("Operations", s.operations, reset.operations);
+
+    for (int32_t k = 0; k < kShapeHarmonics; ++k) {
+        const int32_t overtone = k + 2;
+        Number(archive, YFormat("Harmonic{0}").Arg(overtone), s.harmonicLevels[k], reset.harmonicLevels[k]);
+        Number(archive, YFormat("HarmonicPhase{0}").Arg(overtone), s.harmonicPhases[k], reset.harmonicPhases[k]);
+    }
+
+    archive.Boolean("TransformEnable", s.transformEnable, reset.transformEnable);
+    StoreCurve(archive, "Transform", s.transform);
+    archive.Boolean("AmplitudeTransformEnable", s.amplitudeTransformEnable, reset.amplitudeTransformEnable);
+    StoreCurve(archive, "AmplitudeTransform", s.amplitudeTransform);
+
+    StoreHarmonics(archive, s, reset);
+}
+
+void YSignalGenerator::Store(YStoreArchive& archive) {
+    if (archive.Saving()) {
+        Settings copy;
+        {
+            YScopedLock hold(Lock());
+            copy = settings_;
+        }
+        StoreSettings(archive, copy);
+        return;
+    }
+    Settings loaded;
+    {
+        YScopedLock hold(Lock());
+        loaded.generator.seed = settings_.generator.seed;  // a state without one keeps it
+    }
+    StoreSettings(archive, loaded);
+    SetSettings(loaded);
+}
