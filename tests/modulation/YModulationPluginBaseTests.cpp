@@ -1,0 +1,215 @@
+#include "LfoTestEffect.h"
+
+#include "foundation/YStoreArchive.h"
+#include "foundation/YXMLItem.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr double kFs = 48000.0;
+using Sync = YAudioPluginHostSync;
+
+HostTransport At(double tempo, double position) { return HostTransport{tempo, position}; }
+
+// Cycles per whole note that a length's name means: "n" one every n whole notes,
+// "1 / n" n of them.
+double CyclesOfName(const YString& name) {
+    const std::string text = name.ToUtf8();
+    return text.rfind("1 / ", 0) == 0 ? std::stod(text.substr(4)) : 1.0 / std::stod(text);
+}
+
+class ModulationBase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        effect->AttachHost(nullptr, &mutex);
+        effect->Prepare(2, kFs);
+        effect->UpdateFromParameters();
+    }
+    void Set(int32_t index, double value) {
+        effect->Definition(index).Write(value);
+        effect->UpdateFromParameters();
+    }
+    void SetSync(bool on) {
+        effect->HostSynchronization().SetSynchronised(on);
+        effect->UpdateFromParameters();
+    }
+    double SyncedHertz(double tempo) {
+        double phase = 0.0;
+        effect->HostSyncBlockUpdate(At(tempo, -1.0), phase);
+        return effect->PhaseIncrement() * kFs;
+    }
+    double Rate() { return effect->Definition(LfoTestEffect::kRate).value.Load(); }
+    void Store(YXMLItem& element, bool loading) {
+        YStoreArchive archive(element, loading);
+        effect->StoreParameters(archive);
+    }
+
+    YLock mutex;
+    std::unique_ptr<LfoTestEffect> effect = std::make_unique<LfoTestEffect>();
+};
+
+TEST_F(ModulationBase, FreeRateAndSyncedQuarterNotesAreBothTwoHertz) {
+    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / 24000.0);
+    double phase = 0.3;
+    effect->HostSyncBlockUpdate(At(120.0, 7.0), phase);  // sync off: the host changes nothing
+    EXPECT_EQ(phase, 0.3);
+
+    SetSync(true);
+    effect->HostSyncBlockUpdate(At(120.0, 1.5), phase);
+    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / 24000.0);
+    EXPECT_DOUBLE_EQ(phase, 0.75);  // "Phase" 0.25 + 1.5 quarter notes at one cycle per quarter
+}
+
+TEST_F(ModulationBase, EveryLengthAndTypeGivesItsNoteValue) {
+    SetSync(true);
+    const double typeFactors[Sync::kTypeCount] = {1.0, 1.5, 4.0 / 3.0, 1.25};  // straight, triplets, dotted, tuplets
+    for (int32_t length = 0; length < Sync::kLengthCount; ++length) {
+        for (int32_t type = 0; type < Sync::kTypeCount; ++type) {
+            Set(LfoTestEffect::kLength, length);
+            Set(LfoTestEffect::kType, type);
+            // 90 BPM: 90 / 240 whole notes per second.
+            const double hertz = 90.0 / 240.0 * CyclesOfName(Sync::kLengthNames[length]) * typeFactors[type];
+            EXPECT_NEAR(SyncedHertz(90.0), hertz, hertz * 1e-12) << length << " " << type;
+        }
+    }
+}
+
+TEST_F(ModulationBase, UnreportedTempoOrPositionLeavesTheLfoAlone) {
+    SetSync(true);
+    double phase = 0.4;
+    effect->HostSyncBlockUpdate(At(-1.0, -1.0), phase);
+    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / 24000.0);  // still the rate's
+    EXPECT_EQ(phase, 0.4);
+    effect->HostSyncBlockUpdate(At(60.0, -0.5), phase);
+    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / kFs);
+    EXPECT_EQ(phase, 0.4);
+}
+
+TEST_F(ModulationBase, RateIsEnabledExactlyWhileSyncIsOff) {
+    const ParameterDefinition& rate = effect->Definition(LfoTestEffect::kRate);
+    EXPECT_TRUE(rate.Enabled());
+    SetSync(true);
+    EXPECT_FALSE(rate.Enabled());
+    effect->UpdateFromParameters();  // unchanged: no second notification
+    SetSync(false);
+    EXPECT_TRUE(rate.Enabled());
+    EXPECT_EQ(effect->stateChanges, (std::vector<int32_t>{LfoTestEffect::kRate, LfoTestEffect::kRate}));
+}
+
+TEST_F(ModulationBase, SetAsRateTakesTheSyncedSpeedWithinTheRange) {
+    SetSync(true);
+    SyncedHertz(120.0);
+    effect->SetRateFromCurrentSpeed();
+    EXPECT_NEAR(Rate(), std::log10(2.0), 1e-12);
+    Set(LfoTestEffect::kLength, 14);  // 1/128 notes at 300 BPM: 160 Hz
+    SyncedHertz(300.0);
+    effect->SetRateFromCurrentSpeed();
+    EXPECT_DOUBLE_EQ(Rate(), std::log10(20.0));
+    Set(LfoTestEffect::kLength, 0);  // a cycle every 128 whole notes at 60 BPM
+    SyncedHertz(60.0);
+    effect->SetRateFromCurrentSpeed();
+    EXPECT_DOUBLE_EQ(Rate(), std::log10(0.01));
+}
+
+TEST_F(ModulationBase, SkippingAWholeCycleKeepsThePhase) {
+    effect->SetPhase(0.3);
+    effect->SkipSamples(24000);
+    EXPECT_NEAR(effect->Phase(), 0.3, 1e-9);
+    effect->SkipSamples(18000);
+    EXPECT_NEAR(effect->Phase(), 0.05, 1e-9);
+}
+
+TEST_F(ModulationBase, BlocksSampleTheShapeFromThePhaseWhateverTheirSize) {
+    effect->Shape().Changed();
+    effect->SetPhase(0.25);
+    const std::vector<float> whole = effect->Run(100);
+    for (int32_t i = 0; i < 100; ++i) ASSERT_NEAR(whole[i], effect->Shape().Lookup(0.25 + i / 24000.0), 1e-6) << i;
+    effect->SetPhase(0.25);
+    std::vector<float> split = effect->Run(40);
+    const std::vector<float> rest = effect->Run(60);
+    split.insert(split.end(), rest.begin(), rest.end());
+    for (int32_t i = 0; i < 100; ++i) EXPECT_NEAR(split[i], whole[i], 1e-6) << i;
+
+    effect->SetPhase(0.6);
+    effect->Prepare(2, 44100.0);  // starts again, under the plug-in mutex
+    EXPECT_EQ(effect->Phase(), 0.0);
+    EXPECT_EQ(effect->Shape().Lock(), &mutex);
+}
+
+TEST_F(ModulationBase, WhileMIDIResetIsOnOnlyTheTempoApplies) {
+    SetSync(true);
+    effect->MIDIReset().enabled = true;
+    effect->SetPhase(0.1);
+    effect->Run(10, At(60.0, 3.3));
+    EXPECT_NEAR(effect->Phase(), 0.1 + 10.0 / kFs, 1e-15);  // 1 Hz from 60 BPM quarter notes
+    effect->MIDIReset().enabled = false;
+    effect->Run(10, At(60.0, 3.3));
+    EXPECT_NEAR(effect->Phase(), 0.55 + 10.0 / kFs, 1e-12);  // frac(0.25 + 3.3), then the block
+}
+
+TEST(LfoBuffer, GrowsToPowersOfTwoAndNeverShrinks) {
+    YModulationPluginBase::LfoBuffer buffer;
+    buffer.Ensure(2);
+    EXPECT_EQ(buffer.capacity, 2);
+    buffer.Ensure(3);
+    EXPECT_EQ(buffer.capacity, 4);
+    float* data = buffer.Ensure(100);
+    EXPECT_EQ(buffer.capacity, 128);
+    EXPECT_EQ(buffer.Ensure(5), data);
+    EXPECT_EQ(buffer.capacity, 128);
+    EXPECT_EQ(buffer.largestBlock, 100);
+}
+
+TEST_F(ModulationBase, StateHoldsParametersAndShapeAndHonoursLegacyLengths) {
+    effect->HostSynchronization().SetSynchronised(true);
+    effect->Shape().SetMorph(3.5);
+    YXMLItem element("settings");
+    Store(element, false);
+    EXPECT_EQ(element.GetAttribute("parametersync"), YString("1"));
+    EXPECT_EQ(element.FindSubItem("shape")->GetAttribute("value"), YString("3.5"));
+
+    auto other = std::make_unique<LfoTestEffect>();
+    YStoreArchive loading(element, true);
+    other->StoreParameters(loading);
+    EXPECT_TRUE(other->HostSynchronization().Synchronised());
+    EXPECT_EQ(other->Shape().GetSettings().morph, 3.5);
+
+    element.SetAttribute("parametersynclength", "5");
+    Store(element, true);
+    EXPECT_EQ(effect->Definition(LfoTestEffect::kLength).value.Load(), 9.0);
+    // The later form wins, and the rate update runs again with it.
+    element.SetAttribute("parametersynclength_", "4");
+    Store(element, true);
+    EXPECT_DOUBLE_EQ(effect->HostSynchronization().CyclesPerWholeNote(), 1.0);
+}
+
+TEST_F(ModulationBase, MIDIResetSettingsRoundTripInTheirOwnElement) {
+    YMIDIResetProcessor& reset = effect->MIDIReset();
+    reset.enabled = true;
+    reset.noteOffOnlyLast = true;
+    reset.minVelocity = 0.25;
+    reset.maxNote = 100;
+    reset.channel = 3;
+    reset.phase = 0.125;
+    YXMLItem element("settings");
+    YStoreArchive saving(element, false);
+    effect->StoreMIDISettings(saving);
+    EXPECT_EQ(element.FindSubItem("MIDIReset")->GetAttributeCount(), 6u);  // defaults left out
+
+    auto other = std::make_unique<LfoTestEffect>();
+    YStoreArchive loading(element, true);
+    other->StoreMIDISettings(loading);
+    const YMIDIResetProcessor& loaded = other->MIDIReset();
+    EXPECT_TRUE(loaded.enabled && loaded.noteOn && loaded.noteOffOnlyLast && !loaded.noteOff);
+    EXPECT_EQ(loaded.minVelocity.Load(), 0.25);
+    EXPECT_EQ(loaded.maxNote.Load(), 100);
+    EXPECT_EQ(loaded.channel.Load(), 3);
+    EXPECT_EQ(loaded.phase.Load(), 0.125);
+}
+
+}  // namespace
