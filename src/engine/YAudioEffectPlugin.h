@@ -80,6 +80,9 @@ public:
     virtual uint32_t GetTailSize() { return 0; }
     // Samples of delay the effect adds.
     virtual int32_t GetLatency() { return 0; }
+    // Whether the effect follows the host's tempo and position: the bindings then fetch
+    // the transport for every block.
+    virtual bool NeedsHostSync() const { return false; }
     // Moves time on as if that many samples had been processed.
     virtual void SkipSamples(int32_t count) { (void)count; }
 };

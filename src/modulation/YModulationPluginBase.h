@@ -58,6 +58,7 @@ public:
     // Channels and rate; phase and increment 0 (the first update computes the increment).
     int32_t Prepare(int32_t channels, double sampleRate) override;
     uint32_t GetTailSize() override { return kUnboundedTail; }
+    bool NeedsHostSync() const override { return true; }
     // Moves the phase on by count samples, under the plug-in mutex.
     void SkipSamples(int32_t count) override;
     // Declares the synchronisation parameters at SyncIndex(); most effects call

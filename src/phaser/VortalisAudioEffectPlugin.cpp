@@ -1,0 +1,244 @@
+#include "phaser/VortalisAudioEffectPlugin.h"
+
+#include "engine/ParameterConverters.h"
+#include "engine/YValueTypes.h"
+#include "foundation/YSynchronizer.h"
+#include "foundation/YVectorOps.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const YString kShapeModes[3] = {"Linear", "Squared", "Logarithmic"};
+
+YString PercentText(const ParameterDefinition&, double value) { return YValuePercents().Text(value); }
+bool ParsePercent(const ParameterDefinition&, const YString& text, double& value) {
+    return YValuePercents().Parse(text, value);
+}
+const ParameterConverter kPercentConverter{&PercentText, &ParsePercent};
+
+// Feedback shows as the gain it applies per round, feedback squared, in decibels.
+YString FeedbackText(const ParameterDefinition&, double value) { return YValueVolume().Text(value * value); }
+bool ParseFeedback(const ParameterDefinition&, const YString& text, double& value) {
+    if (YString::EqualsNoCase(text.Trimmed(), "silence")) {
+        value = 0.0;
+        return true;
+    }
+    double decibels;
+    YString number = text.Trimmed();
+    if (number.Length() >= 2 && YString::EqualsNoCase(number.Substring(number.Length() - 2), "dB"))
+        number = number.Substring(0, number.Length() - 2);
+    if (!TryToDouble(number, decibels)) return false;
+    value = std::sqrt(std::pow(10.0, decibels * 0.05));
+    return true;
+}
+const ParameterConverter kFeedbackConverter{&FeedbackText, &ParseFeedback};
+
+ParameterDefinition FrequencyParameter(const YString& name, const YString& id, double defaultHz, const YString& help) {
+    ParameterDefinition d = FloatParameter(name, id, std::log10(20.0), std::log10(20000.0), std::log10(defaultHz), help);
+    d.converter = &kHertzConverter;
+    d.SetFlag(0, ParameterDefinition::kMarksDirtyBit, false);
+    return d;
+}
+
+}  // namespace
+
+VortalisAudioEffectPlugin::VortalisAudioEffectPlugin() {
+    table_[kDryWet] = FloatParameter(
+        "Dry/wet", "Depth", 0.0, 1.0, 0.4,
+        "<name>Dry/wet</name> defines how powerful the effect is, thus this is the ratio between dry and wet signals.");
+    table_[kDryWet].converter = &kPercentConverter;
+    table_[kDryWet].SetFlag(0, 1, true);
+    table_[kDryWet].SetFlag(0, ParameterDefinition::kMarksDirtyBit, false);
+    table_[kMinFrequency] = FrequencyParameter("Min frequency", "MinFreq", 400.0,
+                                               "<name>Min frequency</name> defines minimal phaser oscillator frequency.");
+    table_[kMaxFrequency] = FrequencyParameter("Max frequency", "MaxFreq", 2000.0,
+                                               "<name>Max frequency</name> defines maximal phaser oscillator frequency.");
+    table_[kFeedback] = FloatParameter("Feedback", "feedback", 0.0, 1.0, 0.7,
+                                       "<name>Feedback</name> defines phase signal feedback.");
+    table_[kFeedback].converter = &kFeedbackConverter;
+    table_[kMode] = IntegerParameter(
+        "Mode", "delays", 1, 100, 10,
+        "<name>Mode</name> defines number of phaser delays which changes the sound character.");
+    table_[kPhaseDifference] = FloatParameter(
+        "Phase difference", "phasediff", -1.0, 1.0, 0.5,
+        "<name>Phase difference</name> defines phase difference between particular channels. This is very simple and "
+        "often practical way to accomplish some kind of stereo expansion.");
+    table_[kPhaseDifference].converter = &kDegreesConverter;
+    table_[kPhaseDifference].SetFlag(0, ParameterDefinition::kReportedBit, true);
+    table_[kSaturation] = FloatParameter(
+        "Saturation", "Saturation", 0.0, 1.0, 0.0,
+        "<name>Saturation</name> controls amount of saturation applied on the phasing signal.");
+    table_[kSaturation].converter = &kPercentConverter;
+    table_[kSaturation].furtherWord = 57;
+    table_[kShapeMode] = EnumParameter(
+        "Shape mode", "ShapeMode", kShapeModes, 3, 0,
+        "<name>Shape mode</name> controls the sweep shape, thus how the phasing frequency changes. It is driven by the "
+        "LFO shape.");
+    table_[kShapeMode].furtherWord = 509;
+    table_[kInvertFeedback] = BooleanParameter(
+        "Invert feedback polarity", "InvertFeedback", false,
+        "<name>Invert feedback polarity</name> inverts the phase of the feedback signal.");
+    table_[kInvertFeedback].furtherWord = 57;
+
+    shapeParameter_.name = "Shape";
+    shapeParameter_.id = "Shape";
+    shapeParameter_.kind = ParameterKind::External;
+
+    definitions_ = table_.data();
+    definitionCount_ = kParameterCount;
+    SetupRateParameters(kRate, 0.01, 20.0, 2.0, kSynchronization);
+}
+
+int32_t VortalisAudioEffectPlugin::Prepare(int32_t channels, double sampleRate) {
+    YModulationPluginBase::Prepare(std::clamp(channels, 0, kMaxChannels), sampleRate);
+    // A shape changed before preparation is simply the shape: there is no earlier
+    // curve for the declickers to glide from.
+    if (PollShapeChanged()) ++shapeChangeCounter_;
+    chain_.Clear();
+    squareTermWeight_ = 1.0;
+    clipper_.Configure(SoftClipper::kPadeCurve, 0.0);
+    return 0;
+}
+
+void VortalisAudioEffectPlugin::UpdateFromParameters() {
+    if (sampleRate_ <= 0.0) return;
+    YScopedLock lock(mutex_);
+    UpdateRateFromParameters();
+
+    const double f = table_[kFeedback].EffectiveValue();
+    feedback_ = table_[kInvertFeedback].EffectiveValue() >= 0.5 ? -(f * f) : f * f;
+
+    // Only stages that become active start from silence; a shrinking chain keeps the
+    // memories of the stages it drops.
+    const int32_t stages = std::clamp(static_cast<int32_t>(std::lround(table_[kMode].EffectiveValue())), 1,
+                                      AllPassChain::kMaxStages);
+    if (stages > activeStages_) chain_.ClearStages(channelCount_, activeStages_, stages);
+    activeStages_ = stages;
+
+    // Channel ch is shifted by ch times the difference; adding a whole cycle per step
+    // keeps every offset, and so every table position, non-negative.
+    const double difference = table_[kPhaseDifference].EffectiveValue();
+    phaseOffsets_[0] = 0.0;
+    for (int32_t channel = 1; channel < kMaxChannels; ++channel)
+        phaseOffsets_[channel] = phaseOffsets_[channel - 1] + (difference + 1.0);
+
+    saturationMix_ = table_[kSaturation].EffectiveValue();
+    cleanMix_ = 1.0 - saturationMix_;
+}
+
+void VortalisAudioEffectPlugin::SkipSamples(int32_t count) {
+    YModulationPluginBase::SkipSamples(count);
+    YScopedLock lock(mutex_);
+    chain_.ClearActive(channelCount_, activeStages_);
+}
+
+void VortalisAudioEffectPlugin::MapSweep(float* curve, int32_t count, ShapeMode mode, double low, double high,
+                                         double sampleRate) {
+    const float span = static_cast<float>(high - low);
+    switch (mode) {
+        case ShapeMode::Squared:
+            YVectorOps::AddConstant(curve, count, 1.0f);
+            YVectorOps::Multiply(curve, count, 0.5f);
+            YVectorOps::Square(curve, count);
+            YVectorOps::Multiply(curve, count, span);
+            YVectorOps::AddConstant(curve, count, static_cast<float>(low));
+            break;
+        case ShapeMode::Logarithmic:
+            YVectorOps::Multiply(curve, count, static_cast<float>((high - low) * 0.5));
+            YVectorOps::AddConstant(curve, count, static_cast<float>(low + (high - low) * 0.5));
+            YVectorOps::Multiply(curve, count, 2.3025851f);  // ln 10: log10 hertz to hertz
+            for (int32_t i = 0; i < count; ++i) curve[i] = std::exp(curve[i]);
+            YVectorOps::Multiply(curve, count, static_cast<float>(2.0 / sampleRate));
+            break;
+        case ShapeMode::Linear:
+        default:
+            YVectorOps::Multiply(curve, count, static_cast<float>((high - low) * 0.5));
+            YVectorOps::AddConstant(curve, count, static_cast<float>(low + (high - low) * 0.5));
+            break;
+    }
+}
+
+void VortalisAudioEffectPlugin::ProcessBlock(HostTransport& context, float** inputs, float** outputs, int32_t count) {
+    if (count <= 0 || sampleRate_ <= 0.0) return;
+    UpdateTimingFromHost(context);
+    if (PollShapeChanged()) ++shapeChangeCounter_;
+    YScopedLock lock(mutex_);
+    ProcessChannels(inputs, outputs, count, std::min(channelCount_, kMaxChannels));
+    AdvancePhase(count);
+}
+
+void VortalisAudioEffectPlugin::ProcessChannels(float** inputs, float** outputs, int32_t count, int32_t channels) {
+    // The dry/wet of the previous block ramps to the current one across this block.
+    ParameterDefinition& dryWet = table_[kDryWet];
+    const double target = dryWet.value.Load(), previous = dryWet.smoothedValue.Load();
+    double rampStart = target, rampStep = 0.0;
+    if (std::fabs(target - previous) >= 1e-50) {
+        rampStart = previous;
+        rampStep = (target - previous) / count;
+        dryWet.smoothedValue = target;
+    }
+
+    const auto mode = static_cast<ShapeMode>(std::clamp(static_cast<int32_t>(std::lround(table_[kShapeMode].EffectiveValue())), 0, 2));
+    double low = table_[kMinFrequency].EffectiveValue(), high = table_[kMaxFrequency].EffectiveValue();
+    if (mode != ShapeMode::Logarithmic) {
+        low = std::pow(10.0, low) * 2.0 / sampleRate_;
+        high = std::pow(10.0, high) * 2.0 / sampleRate_;
+    }
+
+    const int32_t stride = chain_.Stride(channels);
+    const uint32_t size = static_cast<uint32_t>(count) * static_cast<uint32_t>(stride);
+    double* u = chainInputs_.Ensure(size);
+    double* a = coefficients_.Ensure(size);
+    double* y = chainOutputs_.Ensure(size);
+    float* curve = EnsureLfoBuffer(count);
+    if (curve == nullptr) return;
+    const double phase = Phase();
+    for (int32_t channel = 0; channel < stride; ++channel) {
+        if (channel >= channels) {
+            // Lanes past the last channel run on silence with a zero coefficient.
+            for (int32_t i = 0; i < count; ++i) u[i * stride + channel] = a[i * stride + channel] = 0.0;
+            continue;
+        }
+        SampleShape(curve, count, phase + phaseOffsets_[channel]);
+        Declick(channel, curve, count);
+        MapSweep(curve, count, mode, low, high, sampleRate_);
+        const float* in = inputs[channel];
+        for (int32_t i = 0; i < count; ++i) {
+            const double w = curve[i];
+            a[i * stride + channel] = (1.0 - w) / (1.0 + w);
+            u[i * stride + channel] = static_cast<double>(in[i]) + kInputOffset;
+        }
+    }
+
+    chain_.Run(u, a, y, count, channels, activeStages_, feedback_);
+
+    for (int32_t channel = 0; channel < channels; ++channel) {
+        float* out = outputs[channel];
+        double wet = rampStart;  // every channel runs the same ramp
+        for (int32_t i = 0; i < count; ++i) {
+            const double v = y[i * stride + channel];
+            const double q = clipper_.Evaluate(v);
+            const double difference = q - v;
+            const double saturated = saturationMix_ * (q + squareTermWeight_ * (difference * difference)) + cleanMix_ * v;
+            out[i] = static_cast<float>(saturated * wet + (1.0 - wet) * u[i * stride + channel]);
+            wet += rampStep;
+        }
+    }
+}
+
+extern "C" intptr_t VortalisAudioEffectPluginInterface(void* effect, int64_t command, int64_t argument) {
+    // The pointer travels as the effect's YPlugin view.
+    if (effect == nullptr) {
+        auto* created = new VortalisAudioEffectPlugin;
+        if (command == kEffectCommandGetObject) return reinterpret_cast<intptr_t>(static_cast<YPlugin*>(created));
+        // A command to an effect nobody keeps: answer it and let the effect go.
+        intptr_t answer = created->Command(command, argument);
+        delete created;
+        return answer;
+    }
+    auto* object = static_cast<YPlugin*>(effect);
+    if (command == kEffectCommandGetObject) return reinterpret_cast<intptr_t>(object);
+    return object->Command(command, argument);
+}

@@ -1,0 +1,346 @@
+#include "ReferencePhaser.h"
+
+#include "foundation/YSynchronizer.h"
+#include "support/AllocationCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+using P = VortalisAudioEffectPlugin;
+
+struct Channels {
+    std::vector<std::vector<float>> data;
+    std::vector<float*> pointers;
+    Channels(int channels, int frames) : data(static_cast<std::size_t>(channels), std::vector<float>(static_cast<std::size_t>(frames))) {
+        for (auto& channel : data) pointers.push_back(channel.data());
+    }
+    float** Table() { return pointers.data(); }
+    void Noise(std::mt19937& random, float level = 0.5f) {
+        std::uniform_real_distribution<float> sample(-level, level);
+        for (auto& channel : data)
+            for (float& x : channel) x = sample(random);
+    }
+};
+
+class Phaser : public ::testing::Test {
+protected:
+    void Prepare(int channels, double rate = 48000.0) {
+        phaser->AttachHost(nullptr, &mutex);
+        phaser->Prepare(channels, rate);
+        phaser->UpdateFromParameters();
+        phaser->ResetSmoothing();
+        channels_ = channels;
+    }
+    void Set(P::Index index, double value) { phaser->Definition(index).value = value; }
+    void Run(Channels& in, Channels& out, int count) { phaser->ProcessBlock(context, in.Table(), out.Table(), count); }
+
+    std::unique_ptr<P> phaser = std::make_unique<P>();
+    YLock mutex;
+    HostTransport context;
+    int channels_ = 0;
+};
+
+TEST_F(Phaser, ParametersAsDeclared) {
+    ASSERT_EQ(phaser->DefinitionCount(), 14);
+    const char* ids[14] = {"Depth", "MinFreq", "MaxFreq", "rate", "feedback", "delays", "phasediff",
+                           "Saturation", "ShapeMode", "InvertFeedback", "sync", "synclength__", "synctype", "syncphase"};
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(phaser->Definitions()[i].id, YString::FromLatin1(ids[i])) << i;
+    const P::Index index[] = {P::kDryWet, P::kMinFrequency, P::kRate, P::kFeedback, P::kPhaseDifference, P::kSaturation};
+    const char* defaults[] = {"40.0%", "400 Hz", "2.00 Hz", "-6.20 dB", "180\xC2\xB0 (50.0%)", "0.00%"};
+    for (int i = 0; i < 6; ++i) {
+        const ParameterDefinition& d = phaser->Definition(index[i]);
+        EXPECT_EQ(d.TextOf(d.defaultValue).ToUtf8(), defaults[i]) << i;
+    }
+    EXPECT_EQ(phaser->Definition(P::kMode).TextOf(10).ToUtf8(), "10");
+    EXPECT_EQ(phaser->Definition(P::kShapeMode).TextOf(2).ToUtf8(), "Logarithmic");
+    EXPECT_EQ(phaser->Definition(P::kMaxFrequency).TextOf(std::log10(2000.0)).ToUtf8(), "2000 Hz");
+    EXPECT_EQ(phaser->Definition(P::kMinFrequency).TextOf(std::log10(20000.0)).ToUtf8(), "20.0 kHz");
+    EXPECT_EQ(phaser->Definition(P::kSyncPhase).TextOf(0.0).ToUtf8(), "0\xC2\xB0 (0%)");
+
+    // Typed text goes back through each converter.
+    double value = 0.0;
+    ASSERT_TRUE(phaser->Definition(P::kFeedback).Parse("-6.196 dB", value));
+    EXPECT_NEAR(value, 0.7, 1e-4);
+    ASSERT_TRUE(phaser->Definition(P::kMinFrequency).Parse("300", value));
+    EXPECT_DOUBLE_EQ(value, std::log10(300.0));
+    ASSERT_TRUE(phaser->Definition(P::kPhaseDifference).Parse("90", value));
+    EXPECT_DOUBLE_EQ(value, 0.25);
+    ASSERT_TRUE(phaser->Definition(P::kDryWet).Parse("25%", value));
+    EXPECT_DOUBLE_EQ(value, 0.25);
+
+    // Flags and the further word that differ from a new record.
+    EXPECT_FALSE(phaser->Definition(P::kDryWet).MarksDirty());
+    EXPECT_TRUE(phaser->Definition(P::kDryWet).Flag(0, 1));
+    EXPECT_FALSE(phaser->Definition(P::kMinFrequency).MarksDirty());
+    EXPECT_TRUE(phaser->Definition(P::kFeedback).MarksDirty());
+    EXPECT_TRUE(phaser->Definition(P::kPhaseDifference).Flag(0, ParameterDefinition::kReportedBit));
+    EXPECT_EQ(phaser->Definition(P::kShapeMode).furtherWord, 509u);
+    EXPECT_EQ(phaser->Definition(P::kSaturation).furtherWord, 57u);
+    EXPECT_EQ(phaser->GetTailSize(), 1024u);
+    EXPECT_EQ(phaser->ShapeParameter().name, YString("Shape"));
+}
+
+TEST_F(Phaser, ParameterUpdate) {
+    Prepare(2);
+    Set(P::kInvertFeedback, 1.0);
+    Set(P::kPhaseDifference, 0.5);
+    phaser->UpdateFromParameters();
+    EXPECT_NEAR(phaser->FeedbackCoefficient(), -0.49, 1e-15);
+    EXPECT_DOUBLE_EQ(phaser->ChannelPhaseOffset(1), 1.5);
+    EXPECT_DOUBLE_EQ(phaser->ChannelPhaseOffset(2), 3.0);
+    Set(P::kPhaseDifference, -1.0);
+    phaser->UpdateFromParameters();
+    EXPECT_DOUBLE_EQ(phaser->ChannelPhaseOffset(1), 0.0);
+    Set(P::kSaturation, 0.3);
+    phaser->UpdateFromParameters();
+    EXPECT_DOUBLE_EQ(phaser->SaturationMix(), 0.3);
+    EXPECT_DOUBLE_EQ(phaser->CleanMix(), 0.7);
+}
+
+TEST_F(Phaser, RaisingModeClearsOnlyTheNewStages) {
+    Prepare(2);
+    for (int k = 0; k < 100; ++k)
+        for (int c = 0; c < 2; ++c) phaser->Chain().Memory(k, c) = 1.0;
+    Set(P::kMode, 20);
+    phaser->UpdateFromParameters();
+    EXPECT_EQ(phaser->ActiveStages(), 20);
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_EQ(phaser->Chain().Memory(9, c), 1.0);
+        EXPECT_EQ(phaser->Chain().Memory(10, c), 0.0);
+        EXPECT_EQ(phaser->Chain().Memory(19, c), 0.0);
+        EXPECT_EQ(phaser->Chain().Memory(20, c), 1.0);
+    }
+    for (int k = 0; k < 100; ++k) phaser->Chain().Memory(k, 0) = 2.0;
+    Set(P::kMode, 5);
+    phaser->UpdateFromParameters();
+    for (int k = 0; k < 100; ++k) EXPECT_EQ(phaser->Chain().Memory(k, 0), 2.0);
+}
+
+TEST_F(Phaser, SoftClipperValues) {
+    Prepare(1);
+    const SoftClipper& clipper = phaser->Clipper();
+    EXPECT_DOUBLE_EQ(clipper.Scale(), 3.0);
+    EXPECT_DOUBLE_EQ(clipper.Range(), 1.0 / 3.0);
+    EXPECT_NEAR(clipper.Gain(), 3.0, 1e-15);
+    const double q = clipper.Evaluate(0.5);
+    EXPECT_NEAR(q, 0.5 * 3.25 / 1.75, 1e-15);
+    EXPECT_NEAR(q + (q - 0.5) * (q - 0.5), 1.1122448979591837, 1e-15);
+    EXPECT_EQ(clipper.Evaluate(1.0), 1.0);
+    EXPECT_EQ(clipper.Evaluate(7.5), 1.0);
+    EXPECT_EQ(clipper.Evaluate(-2.0), -1.0);
+    EXPECT_NEAR(clipper.Evaluate(-0.5), -q, 1e-15);
+    EXPECT_NEAR(clipper.Evaluate(1e-6) / 1e-6, 3.0, 1e-9);  // slope 3 at zero
+}
+
+TEST_F(Phaser, DryOnlyPassesTheOffsetInput) {
+    Set(P::kDryWet, 0.0);
+    Set(P::kFeedback, 0.95);
+    Set(P::kSaturation, 1.0);
+    Prepare(2);
+    std::mt19937 random(3);
+    Channels in(2, 256), out(2, 256);
+    in.Noise(random);
+    in.data[1][10] = 0.0f;
+    Run(in, out, 256);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 256; ++i)
+            EXPECT_EQ(out.data[c][i], static_cast<float>(static_cast<double>(in.data[c][i]) + P::kInputOffset));
+    EXPECT_GT(out.data[1][10], 0.0f);  // silence comes out as about 1e-15
+}
+
+TEST_F(Phaser, OneStageAtTheNyquistFrequencyIsADelay) {
+    // 20 kHz at 40 kHz: w = 1, so a = 0 and the wet signal is the input one sample later.
+    Set(P::kDryWet, 1.0);
+    Set(P::kFeedback, 0.0);
+    Set(P::kMode, 1);
+    Set(P::kMinFrequency, std::log10(20000.0));
+    Set(P::kMaxFrequency, std::log10(20000.0));
+    Prepare(1, 40000.0);
+    std::mt19937 random(5);
+    Channels in(1, 64), out(1, 64);
+    in.Noise(random);
+    Run(in, out, 64);
+    for (int i = 1; i < 64; ++i) EXPECT_NEAR(out.data[0][i], in.data[0][i - 1], 1e-6) << i;
+}
+
+TEST_F(Phaser, ConstantSweepIsAFirstOrderAllPass) {
+    Set(P::kDryWet, 1.0);
+    Set(P::kFeedback, 0.0);
+    Set(P::kMode, 1);
+    for (int mode = 0; mode < 3; ++mode) {
+        Set(P::kShapeMode, mode);
+        Set(P::kMinFrequency, std::log10(1000.0));
+        Set(P::kMaxFrequency, std::log10(1000.0));
+        Prepare(1, 48000.0);
+        Channels in(1, 32), out(1, 32);
+        in.data[0][0] = 1.0f;
+        Run(in, out, 32);
+        const double w = static_cast<float>(1000.0 * 2.0 / 48000.0);
+        const double a = (1 - w) / (1 + w);
+        EXPECT_NEAR(out.data[0][0], -a, 1e-5) << mode;
+        for (int n = 1; n < 32; ++n) EXPECT_NEAR(out.data[0][n], (1 - a * a) * std::pow(a, n - 1), 1e-5) << mode << " " << n;
+    }
+}
+
+TEST_F(Phaser, DryWetRampIsTheSameInEveryChannel) {
+    Set(P::kFeedback, 0.0);
+    Set(P::kPhaseDifference, 0.0);  // whole cycles apart: the same sweep in every channel
+    Set(P::kMode, 1);
+    Prepare(3);
+    Channels in(3, 100), out(3, 100);
+    for (auto& channel : in.data) std::fill(channel.begin(), channel.end(), 0.25f);
+    Run(in, out, 100);
+    Set(P::kDryWet, 0.9);
+    Run(in, out, 100);
+    // With a constant input the all-pass passes it unchanged, so every channel shows
+    // the ramp from 0.4 to 0.9 identically.
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(out.data[1][i], out.data[0][i]);
+        EXPECT_EQ(out.data[2][i], out.data[0][i]);
+    }
+    EXPECT_DOUBLE_EQ(phaser->Definition(P::kDryWet).smoothedValue, 0.9);
+}
+
+void CompareWithReference(AllPassChain::Implementation implementation, double tolerance) {
+    std::mt19937 random(11);
+    for (int channels : {1, 2, 3, 5, 8}) {
+        auto phaser = std::make_unique<P>();
+        YLock mutex;
+        phaser->AttachHost(nullptr, &mutex);
+        phaser->Chain().SetImplementation(implementation);
+        ReferencePhaser reference;
+        HostTransport context;
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (int block = 0; block < 12; ++block) {
+            if (block % 4 == 0) {
+                // New settings every few blocks, including the shape mode and stage count.
+                phaser->Definition(P::kFeedback).value = unit(random);
+                phaser->Definition(P::kInvertFeedback).value = unit(random) > 0.5 ? 1.0 : 0.0;
+                phaser->Definition(P::kMode).value = 1 + std::floor(unit(random) * 100);
+                phaser->Definition(P::kPhaseDifference).value = unit(random) * 2 - 1;
+                phaser->Definition(P::kSaturation).value = unit(random);
+                phaser->Definition(P::kShapeMode).value = std::floor(unit(random) * 3);
+                phaser->Definition(P::kMinFrequency).value = 1.3 + unit(random) * 3;
+                phaser->Definition(P::kMaxFrequency).value = 1.3 + unit(random) * 3;
+                phaser->Definition(P::kDryWet).value = unit(random);
+                phaser->Definition(P::kRate).value = -2 + unit(random) * 3;
+                if (block == 0) {
+                    phaser->Prepare(channels, 44100.0);
+                    reference.Prepare(channels, 44100.0);
+                    phaser->ResetSmoothing();
+                    reference.smoothedDryWet_ = phaser->Definition(P::kDryWet).value;
+                }
+                phaser->UpdateFromParameters();
+                reference.Update(*phaser);
+            }
+            const int count = 1 + static_cast<int>(unit(random) * 700);
+            Channels in(channels, count), fast(channels, count), slow(channels, count);
+            in.Noise(random);
+            phaser->ProcessBlock(context, in.Table(), fast.Table(), count);
+            reference.Process(*phaser, in.Table(), slow.Table(), count);
+            for (int c = 0; c < channels; ++c)
+                for (int i = 0; i < count; ++i) {
+                    if (tolerance == 0.0)
+                        ASSERT_EQ(fast.data[c][i], slow.data[c][i]) << channels << " channels, block " << block << " " << c << ":" << i;
+                    else
+                        ASSERT_NEAR(fast.data[c][i], slow.data[c][i], tolerance * std::max(1.0f, std::fabs(slow.data[c][i])))
+                            << channels << " channels, block " << block;
+                }
+        }
+    }
+}
+
+TEST(PhaserReference, PortablePathIsBitExact) { CompareWithReference(AllPassChain::Implementation::Portable, 0.0); }
+
+TEST(PhaserReference, FusedPathWithinRounding) {
+    if (AllPassChain::Best() != AllPassChain::Implementation::Fused) GTEST_SKIP() << "no AVX2 and FMA here";
+    CompareWithReference(AllPassChain::Implementation::Fused, 1e-6);
+}
+
+TEST_F(Phaser, OneBlockOrManyGiveTheSameSound) {
+    Set(P::kFeedback, 0.8);
+    Set(P::kSaturation, 0.5);
+    Set(P::kMode, 24);
+    std::mt19937 random(9);
+    const int total = 4000;
+    Channels in(2, total);
+    in.Noise(random);
+    Prepare(2);
+    Channels whole(2, total);
+    Run(in, whole, total);
+
+    auto second = std::make_unique<P>();
+    phaser.swap(second);
+    Set(P::kFeedback, 0.8);
+    Set(P::kSaturation, 0.5);
+    Set(P::kMode, 24);
+    Prepare(2);
+    Channels pieces(2, total);
+    const int sizes[] = {1, 7, 64, 500, 333, 1024, 2, 999};
+    int at = 0;
+    for (int k = 0; at < total; ++k) {
+        int n = std::min(sizes[k % 8], total - at);
+        float* inputs[2] = {in.data[0].data() + at, in.data[1].data() + at};
+        float* outputs[2] = {pieces.data[0].data() + at, pieces.data[1].data() + at};
+        phaser->ProcessBlock(context, inputs, outputs, n);
+        at += n;
+    }
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < total; ++i) ASSERT_NEAR(pieces.data[c][i], whole.data[c][i], 1e-5) << c << ":" << i;
+}
+
+TEST_F(Phaser, ShapeEditGlidesInsteadOfJumping) {
+    Set(P::kDryWet, 1.0);
+    Prepare(1, 1000.0);
+    Channels in(1, 700), out(1, 700);
+    Run(in, out, 300);
+    // The sweep curve of the block (mapped linearly, so continuations stay linear).
+    const float* sweep = phaser->Buffer(0).data;
+    const float beforeLast = sweep[298], last = sweep[299];
+    phaser->Shape().SetMorph(5.0);  // a sine instead of the default shape
+    Run(in, out, 300);
+    EXPECT_EQ(phaser->ShapeChangeCount(), 2);  // the shape at preparation, then the edit
+    // Off by no more than one step of the one-second fade.
+    const float continuation = 2.0f * last - beforeLast;
+    EXPECT_NEAR(sweep[0], continuation, 0.005);
+    EXPECT_EQ(phaser->Declicker(0).remaining, 1000 - 300);
+    Run(in, out, 699);
+    EXPECT_EQ(phaser->Declicker(0).remaining, 1);
+    Run(in, out, 1);  // the correction ends after exactly one second of samples
+    EXPECT_EQ(phaser->Declicker(0).remaining, 0);
+    EXPECT_EQ(phaser->Declicker(0).value, 0.0f);
+}
+
+TEST_F(Phaser, SkipClearsTheActiveStagesAndMovesTheLFO) {
+    Set(P::kRate, std::log10(2.0));
+    Prepare(2);
+    std::mt19937 random(2);
+    Channels in(2, 256), out(2, 256);
+    in.Noise(random);
+    Run(in, out, 256);
+    const double phase = phaser->Phase();
+    phaser->SkipSamples(24000);  // one whole cycle at 2 Hz
+    EXPECT_NEAR(phaser->Phase(), phase, 1e-12);
+    for (int k = 0; k < phaser->ActiveStages(); ++k) EXPECT_EQ(phaser->Chain().Memory(k, 1), 0.0);
+    EXPECT_EQ(phaser->Chain().Last(0), 0.0);
+}
+
+TEST_F(Phaser, ProcessBlockAllocatesNothingOnceGrown) {
+    Set(P::kMode, 100);
+    Prepare(8);
+    std::mt19937 random(4);
+    Channels in(8, 1024), out(8, 1024);
+    in.Noise(random);
+    Run(in, out, 1024);
+    AllocationWindow window;
+    for (int block = 0; block < 50; ++block) Run(in, out, 1 + block * 20);
+    EXPECT_EQ(window.Count(), 0u);
+}
+
+}  // namespace
