@@ -30,7 +30,11 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& product, 
         AddChild(midi);
         receivesMIDI = true;
     }
+    needsHostSync = effect_->NeedsHostSync();
+    SetupPins(1, GetSurroundSetting() != 0);
     CreateParameters();
+    // A state the user saved as the default replaces the built-in defaults.
+    LoadDefaultSettings();
     StartAutomationUpdates();
 }
 
@@ -187,4 +191,75 @@ void YAudioEffectPluginToAudioPluginAdapter::SetInterpolationValue(const Interpo
 
 void YAudioEffectPluginToAudioPluginAdapter::UpdateFromParameters() {
     if (effect_) effect_->UpdateFromParameters();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::Store(YStoreArchive& archive) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::Store", [&] {
+        static const YString kModeNames[kChannelModeCount] = {
+            ChannelModeInformation(ChannelMode::LeftRight).storedAs, ChannelModeInformation(ChannelMode::Left).storedAs,
+            ChannelModeInformation(ChannelMode::Right).storedAs, ChannelModeInformation(ChannelMode::Mono).storedAs,
+            ChannelModeInformation(ChannelMode::Stereo).storedAs, ChannelModeInformation(ChannelMode::MonoStereo).storedAs,
+            ChannelModeInformation(ChannelMode::LeftRightNegative).storedAs,
+            ChannelModeInformation(ChannelMode::Surround).storedAs};
+        int32_t mode = static_cast<int32_t>(channelMode_);
+        bool bypassed = bypass;
+        if (archive.Saving()) {
+            int32_t version = kSettingsVersion;
+            archive.IntegerAlways("Version", version);
+            archive.EnumerationAlways("ChannelMode", mode, kModeNames, kChannelModeCount);
+            YString enables;
+            if (channelMode_ == ChannelMode::Surround)
+                for (bool enabled : surroundChannelsEnable_) enables.Append(enabled ? u'1' : u'0');
+            archive.Text("SurroundChannelsEnable", enables, YString());
+            archive.Boolean("Bypass", bypassed, false);
+            archive.Integer("MaxLFOBlockSize", maxLFOBlockSize_, kDefaultMaxLFOBlockSize);
+            StoreSettings(archive);
+            return;
+        }
+
+        YScopedLock parameters(parameterLock);
+        YScopedLock editor(editorLock);
+        YScopedLock processing(processingLock);
+        archive.Integer("Version", version_, kUnversionedSettings);
+        const YXMLItem& element = archive.Element();
+        if (element.FindAttribute("ChannelMode")) {
+            archive.EnumerationAlways("ChannelMode", mode, kModeNames, kChannelModeCount);
+        } else if (const YString* legacy = element.FindAttribute("EnableSurroundProcessing")) {
+            mode = ToDouble(*legacy) > 0.0 ? static_cast<int32_t>(ChannelMode::Surround) : 0;
+        }
+        SetChannelMode(static_cast<ChannelMode>(mode));
+        YString enables;
+        archive.Text("SurroundChannelsEnable", enables, YString());
+        for (uint32_t c = 0; c < std::min<uint32_t>(enables.Length(), 8); ++c) surroundChannelsEnable_[c] = enables[c] != u'0';
+        archive.Boolean("Bypass", bypassed, false);
+        bypass = bypassed;
+        int32_t blockSize = kDefaultMaxLFOBlockSize;
+        archive.Integer("MaxLFOBlockSize", blockSize, kDefaultMaxLFOBlockSize);
+        SetMaxLFOBlockSize(blockSize);
+        StoreSettings(archive);
+    });
+    if (archive.Loading()) ActualiseAfterLoading();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::StoreSettings(YStoreArchive& archive) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::StoreSettings", [&] {
+        if (effect_ == nullptr) return;
+        if (archive.Saving()) {
+            YScopedLock parameters(parameterLock);
+            effect_->StoreParameters(archive);
+            effect_->StoreMIDISettings(archive);
+            YGuarded("YAudioEffectPluginToAudioPluginAdapter::StoreStandardSettings", [&] { StoreStandardSettings(archive); });
+            return;
+        }
+        YScopedLock parameters(parameterLock);
+        YScopedLock editor(editorLock);
+        YScopedLock processing(processingLock);
+        effect_->StoreParameters(archive);
+        effect_->StoreMIDISettings(archive);
+        YGuarded("YAudioEffectPluginToAudioPluginAdapter::StoreStandardSettings", [&] { StoreStandardSettings(archive); });
+        // Parameters jump to the loaded values instead of gliding to them.
+        RequestFirstInterpolationBlock();
+        InitProcessing();
+    });
+    YAudioPlugin::Store(archive);
 }

@@ -40,6 +40,21 @@ public:
     int32_t GetLatency() override;
     int32_t GetTailLength() override;
 
+    // ---- State ------------------------------------------------------------------------
+    // The engine's part of the state document: "Version", "ChannelMode" and the surround
+    // enables, "Bypass", "MaxLFOBlockSize", then StoreSettings. Loading holds
+    // parameterLock, editorLock and processingLock, makes parameters jump to their new
+    // values and prepares again.
+    void Store(YStoreArchive& archive) override;
+    // The effect's parameters, shape and MIDI settings, then the standard settings.
+    virtual void StoreSettings(YStoreArchive& archive);
+    // Where the controller tables, multiparameters, active presets and the preset
+    // index are stored; this engine has none of them yet.
+    virtual void StoreStandardSettings(YStoreArchive& archive) { (void)archive; }
+    // After a load: refresh an open editor (this build has none).
+    void ActualiseAfterLoading() {}
+    static constexpr int32_t kUnversionedSettings = 328448;  // 5.3.0
+
     // Surround is only kept when the host gives more than two channels.
     void SetChannelMode(ChannelMode mode);
     ChannelMode GetChannelMode() const { return channelMode_; }

@@ -13,13 +13,29 @@ void YStoreArchive::Put(const YString& name, const YString& text, bool isDefault
         element_.SetAttribute(name, text);
 }
 
+namespace {
+
+// Stored numbers come from files and hosts: what is no finite number, or no 32-bit
+// integer, reads as the fallback.
+double FiniteOr(const YString* text, double fallback) {
+    if (text == nullptr) return fallback;
+    const double value = ToDouble(*text);
+    return std::isfinite(value) ? value : fallback;
+}
+
+int32_t IntegerOr(const YString* text, int32_t fallback) {
+    const double value = std::round(FiniteOr(text, fallback));
+    return value >= -2147483648.0 && value <= 2147483647.0 ? static_cast<int32_t>(value) : fallback;
+}
+
+}  // namespace
+
 void YStoreArchive::Integer(const YString& name, int32_t& value, int32_t defaultValue) {
     if (Saving()) {
         Put(name, YFormat("{0}").Arg(value), value == defaultValue);
         return;
     }
-    const YString* text = Get(name);
-    value = text ? static_cast<int32_t>(std::lround(ToDouble(*text))) : defaultValue;
+    value = IntegerOr(Get(name), defaultValue);
 }
 
 void YStoreArchive::IntegerAlways(const YString& name, int32_t& value) {
@@ -27,7 +43,7 @@ void YStoreArchive::IntegerAlways(const YString& name, int32_t& value) {
         Put(name, YFormat("{0}").Arg(value), false);
         return;
     }
-    if (const YString* text = Get(name)) value = static_cast<int32_t>(std::lround(ToDouble(*text)));
+    value = IntegerOr(Get(name), value);
 }
 
 void YStoreArchive::Boolean(const YString& name, bool& value, bool defaultValue) {
@@ -36,7 +52,7 @@ void YStoreArchive::Boolean(const YString& name, bool& value, bool defaultValue)
         return;
     }
     const YString* text = Get(name);
-    value = text ? ToDouble(*text) != 0.0 : defaultValue;
+    value = text ? FiniteOr(text, 0.0) != 0.0 : defaultValue;
 }
 
 void YStoreArchive::Number(const YString& name, double& value, double defaultValue) {
@@ -46,8 +62,7 @@ void YStoreArchive::Number(const YString& name, double& value, double defaultVal
         Put(name, text, text == NumberText(defaultValue));
         return;
     }
-    const YString* text = Get(name);
-    value = text ? ToDouble(*text) : defaultValue;
+    value = FiniteOr(Get(name), defaultValue);
 }
 
 void YStoreArchive::Text(const YString& name, YString& value, const YString& defaultValue) {

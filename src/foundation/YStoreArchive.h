@@ -14,7 +14,8 @@
 // not written (an attribute already there is removed) and reads back as the default
 // when missing; enumerations are written by item name and read back ignoring case,
 // an unknown name reading as item 0. The "Always" forms write whatever the value is
-// and leave the value unchanged when the attribute is missing.
+// and leave the value unchanged when the attribute is missing. A stored number that
+// is not finite (or an integer outside 32 bits) reads like a missing one.
 class YStoreArchive {
 public:
     YStoreArchive(YXMLItem& element, bool loading) : element_(element), loading_(loading) {}

@@ -160,6 +160,10 @@ void YSignalGenerator::RenderLocked() noexcept {
         return;  // an unknown mode leaves the table as it is
     }
     if (settings_.amplitudeTransformEnable) ApplyAmplitudeCurve();
+    // Settings from a damaged document can overflow single precision; the effect reads
+    // this table on every sample, so it never holds anything but finite values.
+    for (int32_t i = 0; i < kSize; ++i)
+        if (!std::isfinite(table_[i])) table_[i] = 0.0f;
     table_[kSize] = table_[0];
     renderCount_.fetch_add(1);
 }
@@ -347,7 +351,8 @@ void YSignalGenerator::Normalise() noexcept {
     const float* w = work_.data();
     // A nearly silent shape is amplified by at most 10, not to full scale.
     float peak = 0.1f;
-    for (int32_t i = 0; i < kSize; ++i) peak = std::max(peak, std::fabs(w[i]));
+    for (int32_t i = 0; i < kSize; ++i)
+        if (std::isfinite(w[i])) peak = std::max(peak, std::fabs(w[i]));
     for (int32_t i = 0; i < kSize; ++i) table_[i] = w[i] / peak;
 }
 

@@ -29,12 +29,6 @@ using Point = YEnvelopeComputer::Point;
 // More points than any editor makes; a document with more is not a curve.
 constexpr int32_t kMaxCurvePoints = 4096;
 
-// A number that reads as NaN or infinite falls back to its default.
-void Number(YStoreArchive& archive, const YString& name, double& value, double defaultValue) {
-    archive.Number(name, value, defaultValue);
-    if (archive.Loading() && !std::isfinite(value)) value = defaultValue;
-}
-
 const YString* SegmentTypeNames() {
     static const auto names = [] {
         std::array<YString, YEnvelopeComputer::kTypeCount> all;
@@ -46,13 +40,13 @@ const YString* SegmentTypeNames() {
 
 void StorePoint(YStoreArchive& archive, Point& point) {
     const Point fresh;
-    Number(archive, "X", point.x, fresh.x);
-    Number(archive, "Y", point.y, fresh.y);
+    archive.Number("X", point.x, fresh.x);
+    archive.Number("Y", point.y, fresh.y);
     archive.Enumeration("Type", point.type, SegmentTypeNames(), YEnvelopeComputer::kTypeCount, fresh.type);
-    Number(archive, "Curvature", point.curvature, fresh.curvature);
-    Number(archive, "HorizontalCurvature", point.horizontalCurvature, fresh.horizontalCurvature);
-    Number(archive, "Smoothness1", point.smoothness[0], fresh.smoothness[0]);
-    Number(archive, "Smoothness2", point.smoothness[1], fresh.smoothness[1]);
+    archive.Number("Curvature", point.curvature, fresh.curvature);
+    archive.Number("HorizontalCurvature", point.horizontalCurvature, fresh.horizontalCurvature);
+    archive.Number("Smoothness1", point.smoothness[0], fresh.smoothness[0]);
+    archive.Number("Smoothness2", point.smoothness[1], fresh.smoothness[1]);
     int32_t flags = point.flags;
     archive.Integer("Flags", flags, fresh.flags);
     point.flags = static_cast<uint8_t>(flags);
@@ -116,7 +110,7 @@ void StoreItems(YStoreArchive& archive, const YString& name, std::array<T, N>& v
     for (YXMLItem* child = element->First("Item"); child && i < static_cast<size_t>(count); child = element->Next(), ++i) {
         YStoreArchive item(*child, true);
         if constexpr (std::is_same_v<T, double>) {
-            Number(item, "Value", values[i], 0.0);
+            item.Number("Value", values[i], 0.0);
         } else {
             item.Integer("Value", values[i], 0);
         }
@@ -174,20 +168,20 @@ void StoreHarmonics(YStoreArchive& archive, Settings& s, const Settings& reset) 
 
     YSignalGenerator::HarmonicsGenerator& g = s.generator;
     const YSignalGenerator::HarmonicsGenerator& d = reset.generator;
-    Number(h, "Harmonicity", g.harmonicity, d.harmonicity);
-    Number(h, "Slope", g.slope, d.slope);
-    Number(h, "Fullness", g.fullness, d.fullness);
-    Number(h, "FundamentalMinimum", g.fundamentalMinimum, d.fundamentalMinimum);
+    h.Number("Harmonicity", g.harmonicity, d.harmonicity);
+    h.Number("Slope", g.slope, d.slope);
+    h.Number("Fullness", g.fullness, d.fullness);
+    h.Number("FundamentalMinimum", g.fundamentalMinimum, d.fundamentalMinimum);
     // Drawn at random for every new shape, so there is no default to leave out.
     h.IntegerAlways("Seed", g.seed);
-    Number(h, "SampleRatio", g.sampleRatio, d.sampleRatio);
-    Number(h, "SamplePosition", g.samplePosition, d.samplePosition);
+    h.Number("SampleRatio", g.sampleRatio, d.sampleRatio);
+    h.Number("SamplePosition", g.samplePosition, d.samplePosition);
     h.Text("SampleFilePath", g.sampleFilePath, d.sampleFilePath);
-    Number(h, "PostProcess.Sharpen", g.sharpen, d.sharpen);
-    Number(h, "PostProcess.Noise", g.noise, d.noise);
-    Number(h, "PostProcess.Clean", g.clean, d.clean);
-    Number(h, "PostProcess.Compress", g.compress, d.compress);
-    Number(h, "PostProcess.Harmonize", g.harmonize, d.harmonize);
+    h.Number("PostProcess.Sharpen", g.sharpen, d.sharpen);
+    h.Number("PostProcess.Noise", g.noise, d.noise);
+    h.Number("PostProcess.Clean", g.clean, d.clean);
+    h.Number("PostProcess.Compress", g.compress, d.compress);
+    h.Number("PostProcess.Harmonize", g.harmonize, d.harmonize);
 }
 
 }  // namespace
@@ -195,31 +189,31 @@ void StoreHarmonics(YStoreArchive& archive, Settings& s, const Settings& reset) 
 void YSignalGenerator::StoreSettings(YStoreArchive& archive, Settings& s) {
     static const Settings reset;
     archive.Integer("Mode", s.mode, reset.mode);
-    Number(archive, "value", s.morph, reset.morph);
+    archive.Number("value", s.morph, reset.morph);
     StoreCurve(archive, "Envelope", s.envelope);
-    Number(archive, "EnvelopeDepth", s.envelopeDepth, reset.envelopeDepth);
+    archive.Number("EnvelopeDepth", s.envelopeDepth, reset.envelopeDepth);
 
     StoreItems(archive, "Step", s.stepLevels, reset.stepLevels);
     archive.Integer("StepItemCount", s.stepItemCount, reset.stepItemCount);
     if (archive.Loading()) s.stepItemCount = std::clamp(s.stepItemCount, 1, kStepSlots);
-    Number(archive, "StepDepth", s.stepDepth, reset.stepDepth);
+    archive.Number("StepDepth", s.stepDepth, reset.stepDepth);
     archive.Boolean("StepBaseLowest", s.stepBaseLowest, reset.stepBaseLowest);
     StoreItems(archive, "Types", s.stepTypes, reset.stepTypes);
 
     archive.Boolean("CustomSample", s.customSample, reset.customSample);
-    Number(archive, "Depth", s.customDepth, reset.customDepth);
+    archive.Number("Depth", s.customDepth, reset.customDepth);
 
-    Number(archive, "Phase", s.phase, reset.phase);
-    Number(archive, "Skew", s.skew, reset.skew);
-    Number(archive, "FullSkew", s.fullSkew, reset.fullSkew);
-    Number(archive, "Halve", s.halve, reset.halve);
-    Number(archive, "Smoothness", s.smoothness, reset.smoothness);
+    archive.Number("Phase", s.phase, reset.phase);
+    archive.Number("Skew", s.skew, reset.skew);
+    archive.Number("FullSkew", s.fullSkew, reset.fullSkew);
+    archive.Number("Halve", s.halve, reset.halve);
+    archive.Number("Smoothness", s.smoothness, reset.smoothness);
     archive.Integer("Operations", s.operations, reset.operations);
 
     for (int32_t k = 0; k < kShapeHarmonics; ++k) {
         const int32_t overtone = k + 2;
-        Number(archive, YFormat("Harmonic{0}").Arg(overtone), s.harmonicLevels[k], reset.harmonicLevels[k]);
-        Number(archive, YFormat("HarmonicPhase{0}").Arg(overtone), s.harmonicPhases[k], reset.harmonicPhases[k]);
+        archive.Number(YFormat("Harmonic{0}").Arg(overtone), s.harmonicLevels[k], reset.harmonicLevels[k]);
+        archive.Number(YFormat("HarmonicPhase{0}").Arg(overtone), s.harmonicPhases[k], reset.harmonicPhases[k]);
     }
 
     archive.Boolean("TransformEnable", s.transformEnable, reset.transformEnable);

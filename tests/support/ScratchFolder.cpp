@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -19,11 +20,15 @@ ScratchFolder::ScratchFolder() {
     path_ = YFile::Join(YFile::GetSystemPath(YFile::SystemFolder::Temp),
                         YString::FromLatin1("vortalis-tests-" + std::to_string(random())));
     YFile::CreatePath(path_);
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR", "XDG_DESKTOP_DIR"})
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR", "XDG_DESKTOP_DIR"}) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? YString::FromUtf8(old) : YString());
         Platform::SetEnvironment(name, Path(name));
+    }
 }
 
 ScratchFolder::~ScratchFolder() {
+    for (const auto& [name, value] : saved_) Platform::SetEnvironment(name, value);
     try {
         RemoveTree(path_);
     } catch (...) {

@@ -2,10 +2,13 @@
 
 #include "foundation/YString.h"
 
+#include <utility>
+#include <vector>
+
 // A fresh folder inside the temporary folder (on Windows under wine that lies in the
 // wine prefix, inside the build folder). HOME and the XDG folders point into it while
-// it exists, so that nothing touches the real user's folders; it is removed with all
-// its content at the end.
+// it exists, so that nothing touches the real user's folders; at the end it is removed
+// with all its content and the variables get their old values back.
 class ScratchFolder {
 public:
     ScratchFolder();
@@ -18,6 +21,7 @@ public:
 
 private:
     YString path_;
+    std::vector<std::pair<const char*, YString>> saved_;
 };
 
 void RemoveTree(const YString& folder);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
+#include "foundation/YXMLItem.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+// The maker's engine: adds the eight in-memory programs A-H, the upsampling setting
+// and the automatic gain compensation switch to the state.
+class YYorvaneAudioEffectPlugin : public YAudioEffectPluginToAudioPluginAdapter {
+public:
+    static constexpr int32_t kProgramCount = 8;
+    static constexpr int32_t kMaxUpsampling = 16;
+
+    // The whole state: upsampling, "AGC", "PresetIndex" and the other programs, then
+    // the engine's part. Loading holds parameterLock, editorLock and processingLock
+    // throughout, so the audio thread never meets a half-loaded state.
+    void Store(YStoreArchive& archive) override;
+
+    // Switches programs: the current settings go into the outgoing program, the
+    // incoming one's are loaded (a program never used starts as a copy).
+    void SelectProgram(int32_t index);
+    int32_t CurrentProgram() const { return currentProgram_; }
+    // A program's stored settings; null for the current one and for unused ones.
+    const YXMLItem* Program(int32_t index) const;
+
+    bool AGC() const { return agc_; }
+    void SetAGC(bool on) { agc_ = on; }
+
+private:
+    std::array<std::unique_ptr<YXMLItem>, kProgramCount> programs_;
+    int32_t currentProgram_ = 0;
+    bool agc_ = false;
+};
