@@ -74,4 +74,58 @@ bool OpenWithApplication(const YString& path);
 // scratch folders with it).
 bool SetEnvironment(const char* name, const YString& value);
 
+
+// --- Processor ----------------------------------------------------------------
+
+// What CPUID leaf 1 reports of the SSE family, for choosing vectorised code.
+struct CpuFeatures {
+    bool sse = false;    // EDX bit 25
+    bool sse2 = false;   // EDX bit 26
+    bool sse3 = false;   // ECX bit 0
+    bool ssse3 = false;  // ECX bit 9
+    bool sse41 = false;  // ECX bit 19
+    bool sse42 = false;  // ECX bit 20
+};
+// Asks the processor (any thread, any time).
+CpuFeatures QueryCpuFeatures() noexcept;
+
+// --- The library this code is linked into ------------------------------------
+//
+// The library's entry routine (DllMain on Windows; constructor and destructor
+// functions on Linux, src/platform/*/PlatformLibraryEntry.cpp) runs when the loader
+// attaches the library to the process and when it detaches it. On attach it keeps the
+// library's handle and reads the processor features; on detach it sets the process-
+// detaching flag (YThread) and runs the detach handler. Its failures show
+// ShowFatalMessage and answer false to the loader.
+
+// The library's handle (HMODULE on Windows, the load address on Linux); null before
+// attach. Referencing it is what links the entry routine into a library.
+void* LibraryHandle() noexcept;
+// The features read on attach.
+const CpuFeatures& LibraryCpuFeatures() noexcept;
+// The file the library was loaded from (the program's file for code linked into a
+// program); empty when unknown.
+YString LibraryPath();
+// The handle of the process's main program (for code not running in a library).
+void* MainProgramHandle() noexcept;
+// What detach runs after setting the detaching flag (the module entry destroys the
+// framework's module object there). Loader context: no waiting, no loading.
+using LibraryDetachHandler = void (*)();
+void SetLibraryDetachHandler(LibraryDetachHandler handler) noexcept;
+
+// A message box without owner and caption, with the exclamation icon; Linux writes
+// one line on standard error instead. Never throws.
+void ShowFatalMessage(const char* utf8Text) noexcept;
+
+// --- Loading other libraries (the plug-in host) --------------------------------
+
+// dlopen / LoadLibraryW. Null on failure, with the system's reason in error.
+void* OpenLibrary(const YString& path, YString& error);
+// The address of an exported symbol, or null.
+void* LibrarySymbol(void* library, const char* name) noexcept;
+void CloseLibrary(void* library) noexcept;
+
+// The value of an environment variable of this process; false when it is not set.
+bool GetEnvironment(const char* name, YString& value);
+
 }  // namespace Platform

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <dirent.h>
+#include <dlfcn.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -181,5 +182,29 @@ bool OpenWithApplication(const YString& path) {
 }
 
 bool SetEnvironment(const char* name, const YString& value) { return setenv(name, value.ToUtf8().c_str(), 1) == 0; }
+
+bool GetEnvironment(const char* name, YString& value) {
+    const char* text = std::getenv(name);
+    if (text == nullptr) return false;
+    value = YString::FromUtf8(text);
+    return true;
+}
+
+void ShowFatalMessage(const char* utf8Text) noexcept { std::fprintf(stderr, "%s\n", utf8Text); }
+
+void* OpenLibrary(const YString& path, YString& error) {
+    void* library = dlopen(path.ToUtf8().c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* reason = dlerror();
+        error = YString::FromUtf8(reason ? reason : "dlopen failed");
+    }
+    return library;
+}
+
+void* LibrarySymbol(void* library, const char* name) noexcept { return library ? dlsym(library, name) : nullptr; }
+
+void CloseLibrary(void* library) noexcept {
+    if (library) dlclose(library);
+}
 
 }  // namespace Platform

@@ -139,6 +139,41 @@ bool OpenWithApplication(const YString& path) {
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
+void ShowFatalMessage(const char* utf8Text) noexcept {
+    int units = MultiByteToWideChar(CP_UTF8, 0, utf8Text, -1, nullptr, 0);
+    if (units <= 0) return;
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8Text, -1, wide.data(), units);
+    MessageBoxW(nullptr, wide.c_str(), nullptr, MB_ICONEXCLAMATION);
+}
+
+void* OpenLibrary(const YString& path, YString& error) {
+    // LoadLibrary wants backslashes; callers may give either.
+    std::wstring name = Wide(path);
+    for (wchar_t& c : name)
+        if (c == L'/') c = L'\\';
+    HMODULE library = LoadLibraryW(name.c_str());
+    if (library == nullptr) error = YString::FromUtf8("LoadLibraryW failed with error " + std::to_string(GetLastError()));
+    return library;
+}
+
+void* LibrarySymbol(void* library, const char* name) noexcept {
+    return library ? reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name)) : nullptr;
+}
+
+void CloseLibrary(void* library) noexcept {
+    if (library) FreeLibrary(static_cast<HMODULE>(library));
+}
+
+bool GetEnvironment(const char* name, YString& value) {
+    std::wstring wideName;
+    for (const char* c = name; *c; ++c) wideName += static_cast<wchar_t>(*c);
+    const wchar_t* text = _wgetenv(wideName.c_str());
+    if (text == nullptr) return false;
+    value = FromWide(text);
+    return true;
+}
+
 bool SetEnvironment(const char* name, const YString& value) {
     std::wstring wideName;
     for (const char* c = name; *c; ++c) wideName += static_cast<wchar_t>(*c);
