@@ -5,17 +5,17 @@
 
 #include <array>
 #include <atomic>
-#include <mutex>
 
 namespace {
 
 std::atomic<uint32_t> moduleSerial{0};
 
-// The library's state. The locks are made on first use and deliberately never
-// destroyed, so that detach at process exit finds them whatever order the static
-// destructors ran in.
+// The library's state, made on first use and freed when the library detaches (the
+// last thing that happens to it), so that unloading the library leaves nothing
+// behind and detach at process exit finds it whatever order static destructors
+// ran in.
 struct LibraryState {
-    YLock* initLock = nullptr;
+    YLock initLock;
     Module* module = nullptr;
     Module* mainModule = nullptr;
     std::array<std::atomic<int32_t>, 2> instances{};
@@ -23,16 +23,23 @@ struct LibraryState {
     YSynchronizer* sharedLock = nullptr;
 };
 
+std::atomic<LibraryState*> libraryState{nullptr};
+
+void DestroyAtDetach();
+
 LibraryState& State() {
-    static LibraryState* state = new LibraryState;
+    LibraryState* state = libraryState.load(std::memory_order_acquire);
+    if (state != nullptr) return *state;
+    auto* made = new LibraryState;
+    if (libraryState.compare_exchange_strong(state, made, std::memory_order_acq_rel)) {
+        Platform::SetLibraryDetachHandler(&DestroyAtDetach);
+        return *made;
+    }
+    delete made;  // another thread was first
     return *state;
 }
 
-YLock& InitLock() {
-    static std::once_flag once;
-    std::call_once(once, [] { State().initLock = new YLock; });
-    return *State().initLock;
-}
+YLock& InitLock() { return State().initLock; }
 
 YString FileName(const YString& path, YString& folder) {
     uint32_t start = 0;
@@ -46,12 +53,15 @@ YString FileName(const YString& path, YString& folder) {
     return dot > 0 ? name.Substring(0, static_cast<uint32_t>(dot)) : name;
 }
 
-// Detach at unload: the module goes without taking locks (the loader holds its own).
-void DestroyModuleAtDetach() {
-    LibraryState& state = State();
-    Module* module = state.module;
-    state.module = nullptr;
+// Detach at unload: the module and the state go without taking locks (the loader
+// holds its own, and no instance may live any more).
+void DestroyAtDetach() {
+    LibraryState* state = libraryState.exchange(nullptr);
+    if (state == nullptr) return;
+    Module* module = state->module;
+    state->module = nullptr;
     YGuarded("YCreateModuleInstance", [&] { delete module; });
+    delete state;
 }
 
 // YCreateModuleInstance: the module with the library's handle and name. Caller holds initLock.
@@ -66,7 +76,6 @@ void CreateModuleInstance(const YString* name) {
     module->SetDataPath(folder);
     state.module = module;
     if (state.mainModule == nullptr) state.mainModule = module;
-    Platform::SetLibraryDetachHandler(&DestroyModuleAtDetach);
 }
 
 // The global resources belong to the editor toolkit; this build has none to load.
