@@ -30,7 +30,7 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& product, 
         AddChild(midi);
         receivesMIDI = true;
     }
-    needsHostSync = effect_->NeedsHostSync();
+    if (effect_->NeedsHostSync()) needsHostSync = true;
     SetupPins(1, GetSurroundSetting() != 0);
     CreateParameters();
     // A state the user saved as the default replaces the built-in defaults.

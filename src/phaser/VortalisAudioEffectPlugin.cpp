@@ -2,11 +2,13 @@
 
 #include "engine/ParameterConverters.h"
 #include "engine/YValueTypes.h"
+#include "foundation/YException.h"
 #include "foundation/YSynchronizer.h"
 #include "foundation/YVectorOps.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -228,17 +230,20 @@ void VortalisAudioEffectPlugin::ProcessChannels(float** inputs, float** outputs,
     }
 }
 
-extern "C" intptr_t VortalisAudioEffectPluginInterface(void* effect, int64_t command, int64_t argument) {
-    // The pointer travels as the effect's YPlugin view.
-    if (effect == nullptr) {
-        auto* created = new VortalisAudioEffectPlugin;
-        if (command == kEffectCommandGetObject) return reinterpret_cast<intptr_t>(static_cast<YPlugin*>(created));
-        // A command to an effect nobody keeps: answer it and let the effect go.
-        intptr_t answer = created->Command(command, argument);
-        delete created;
-        return answer;
+extern "C" Y_EXPORT intptr_t VortalisAudioEffectPluginInterface(void* effect, int64_t command, int64_t argument) noexcept {
+    try {
+        // The pointer travels as the effect's YPlugin view.
+        if (effect == nullptr) {
+            auto created = std::make_unique<VortalisAudioEffectPlugin>();
+            if (command == kEffectCommandGetObject) return reinterpret_cast<intptr_t>(static_cast<YPlugin*>(created.release()));
+            // A command to an effect nobody keeps: answer it and let the effect go.
+            return created->Command(command, argument);
+        }
+        auto* object = static_cast<YPlugin*>(effect);
+        if (command == kEffectCommandGetObject) return reinterpret_cast<intptr_t>(object);
+        return object->Command(command, argument);
+    } catch (...) {
+        ReportGuardFailure("VortalisAudioEffectPluginInterface");
+        return 0;
     }
-    auto* object = static_cast<YPlugin*>(effect);
-    if (command == kEffectCommandGetObject) return reinterpret_cast<intptr_t>(object);
-    return object->Command(command, argument);
 }

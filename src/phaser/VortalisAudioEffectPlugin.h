@@ -5,6 +5,7 @@
 #include "modulation/YModulationPluginBase.h"
 #include "phaser/AllPassChain.h"
 #include "phaser/SoftClipper.h"
+#include "platform/PlatformAbi.h"
 
 #include <array>
 #include <cstdint>
@@ -91,4 +92,4 @@ private:
 // The effect factory and command entry the engine creates the phaser through:
 // a null effect makes a new one; command 7 answers the effect itself; anything else
 // goes to its command operation.
-extern "C" intptr_t VortalisAudioEffectPluginInterface(void* effect, int64_t command, int64_t argument);
+extern "C" Y_EXPORT intptr_t VortalisAudioEffectPluginInterface(void* effect, int64_t command, int64_t argument) noexcept;
