@@ -4,7 +4,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all deps build build-native build-windows test test-native test-windows \
+.PHONY: all deps build build-native build-windows demo test test-native test-windows \
         test-asan test-tsan bench clean
 
 all: build
@@ -21,6 +21,15 @@ build-native: deps
 build-windows: deps
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
+
+# The built-in demonstration signal rendered through the built plug-in.
+demo: build-native
+	@mkdir -p build/demo
+	@build/native/plugins/vortalis demo build/demo/vortalis-demo.wav
+	@echo "Rendered:  build/demo/vortalis-demo.wav"
+	@echo "Plug-in:   build/native/plugins/Vortalis.vst3 (VST 3 bundle), build/native/plugins/Vortalis.so (VST 2.4)"
+	@echo "Tool:      build/native/plugins/vortalis --help"
+	@echo "Windows:   make build-windows gives build/windows/plugins/Vortalis.vst3 and Vortalis.dll"
 
 # Unit and host tests natively, then the same tests as Windows programs under wine64.
 test: build

@@ -224,7 +224,7 @@ void YVst2HostedPlugin::Process(const float* const* inputs, float* const* output
         inputTable_[c] = buffer;
     }
     for (std::size_t c = 0; c < outputScratch_.size(); ++c) {
-        const bool given = static_cast<int32_t>(c) < outputChannels_ && outputs[c];
+        const bool given = outputs && static_cast<int32_t>(c) < outputChannels_ && outputs[c];
         outputTable_[c] = given ? outputs[c] : outputScratch_[c].data();
         if (!given && options_.accumulating) std::fill(outputTable_[c], outputTable_[c] + count, 0.0f);
     }

@@ -1,0 +1,171 @@
+#include "Session.h"
+
+#include "foundation/YException.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <cstdio>
+
+std::string Session::DefaultPluginPath() {
+    std::error_code failure;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", failure);
+    return (failure ? std::filesystem::path(".") : executable.parent_path()) / "Vortalis.vst3";
+}
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot read \"" + path + "\"";
+        return false;
+    }
+    bytes.clear();
+    uint8_t piece[65536];
+    for (std::size_t got; (got = std::fread(piece, 1, sizeof piece, file)) > 0;) bytes.insert(bytes.end(), piece, piece + got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) error = "cannot read \"" + path + "\"";
+    return !failed;
+}
+
+bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size, std::string& error) {
+    const std::string temporary = path + ".partial";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(bytes, 1, size, file) == size;
+    if (file != nullptr) written = std::fclose(file) == 0 && written;
+    std::error_code failure;
+    if (written) std::filesystem::rename(temporary, path, failure);
+    if (!written || failure) {
+        std::filesystem::remove(temporary, failure);
+        error = "cannot write \"" + path + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool Session::Open(const SessionOptions& options, double sampleRate, int32_t channels, std::string& error) {
+    const std::string path = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
+    YString reason;
+    std::shared_ptr<YPluginLibrary> library = YPluginLibrary::Open(YString::FromUtf8(path), reason);
+    if (library) plugin_ = YHostedPlugin::Create(library, options.format, reason);
+    if (!plugin_) {
+        error = "cannot load the plug-in \"" + path + "\": " + reason.ToUtf8();
+        return false;
+    }
+    sampleRate_ = sampleRate;
+    channels_ = channels;
+    block_ = std::max(1, options.block);
+    if (!plugin_->Prepare(sampleRate, block_, channels, channels)) {
+        error = "the plug-in refused " + std::to_string(channels) + " channels at " +
+                std::to_string(static_cast<int>(sampleRate)) + " Hz";
+        return false;
+    }
+    parameters_ = plugin_->Parameters();
+    if (!ApplySettings(options, error)) return false;
+    if (!options.stateOut.empty()) {
+        if (!SaveState(options.stateOut, error)) return false;
+        plugin_->SetState(plugin_->GetState());
+    }
+    // Activated anew, as a host does before rendering: the settings apply from the
+    // first sample instead of gliding in over the first block.
+    if (!plugin_->Prepare(sampleRate, block_, channels, channels)) {
+        error = "the plug-in refused to start again";
+        return false;
+    }
+    return true;
+}
+
+const YHostedParameter* Session::Find(const std::string& id, std::string& error) {
+    const YString wanted = YString::FromUtf8(id);
+    for (const YHostedParameter& parameter : parameters_)
+        if (YString::EqualsNoCase(parameter.name, wanted)) return &parameter;
+    error = "unknown parameter \"" + id + "\" (\"vortalis params\" lists them)";
+    return nullptr;
+}
+
+bool Session::ApplySettings(const SessionOptions& options, std::string& error) {
+    if (!options.stateIn.empty()) {
+        std::vector<uint8_t> bytes;
+        if (!ReadFile(options.stateIn, bytes, error)) return false;
+        YByteBuffer state(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), state.MutableData());
+        if (!plugin_->SetState(state)) {
+            error = "corrupt state file \"" + options.stateIn + "\"";
+            return false;
+        }
+    }
+    for (const auto& [id, text] : options.texts) {
+        const YHostedParameter* parameter = Find(id, error);
+        if (parameter == nullptr) return false;
+        if (!plugin_->SetParameterText(parameter->id, YString::FromUtf8(text))) {
+            error = "parameter \"" + id + "\" does not take \"" + text + "\"";
+            return false;
+        }
+    }
+    for (const auto& [id, value] : options.normalised) {
+        const YHostedParameter* parameter = Find(id, error);
+        if (parameter == nullptr) return false;
+        if (!(value >= 0.0 && value <= 1.0)) {
+            error = "normalised value for \"" + id + "\" outside 0..1";
+            return false;
+        }
+        plugin_->SetParameter(parameter->id, value);
+    }
+    // A block of no samples hands the new values to the plug-in before anything else.
+    plugin_->Process(nullptr, nullptr, 0);
+    return true;
+}
+
+void Session::Render(const AudioFile& input, bool tail, AudioFile& output, const Progress& progress) {
+    const int64_t frames = input.Frames();
+    const int64_t latency = std::max<int64_t>(0, plugin_->Latency());
+    int64_t extra = 0;
+    if (tail) {
+        const int64_t tailFrames = plugin_->Tail();
+        // An endless tail is cut after ten seconds.
+        extra = tailFrames < 0 ? static_cast<int64_t>(10 * sampleRate_) : tailFrames;
+    }
+    const int64_t total = frames + extra + latency;
+    output.channels = channels_;
+    output.sampleRate = sampleRate_;
+    output.format = input.format;
+    output.samples.assign(static_cast<std::size_t>((frames + extra) * channels_), 0.0f);
+
+    std::vector<std::vector<float>> in(static_cast<std::size_t>(channels_), std::vector<float>(static_cast<std::size_t>(block_)));
+    std::vector<std::vector<float>> out = in;
+    std::vector<const float*> inputs;
+    std::vector<float*> outputs;
+    for (int32_t c = 0; c < channels_; ++c) {
+        inputs.push_back(in[c].data());
+        outputs.push_back(out[c].data());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (int64_t at = 0; at < total; at += block_) {
+        const int32_t count = static_cast<int32_t>(std::min<int64_t>(block_, total - at));
+        for (int32_t c = 0; c < channels_; ++c)
+            for (int32_t i = 0; i < count; ++i) {
+                const int64_t frame = at + i;
+                in[c][i] = frame < frames ? input.samples[static_cast<std::size_t>(frame * channels_ + c)] : 0.0f;
+            }
+        plugin_->Process(inputs.data(), outputs.data(), count);
+        for (int32_t i = 0; i < count; ++i) {
+            const int64_t frame = at + i - latency;
+            if (frame < 0 || frame >= frames + extra) continue;
+            for (int32_t c = 0; c < channels_; ++c) output.samples[static_cast<std::size_t>(frame * channels_ + c)] = out[c][i];
+        }
+        if (progress) {
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double done = static_cast<double>(at + count);
+            progress(done / static_cast<double>(total), seconds > 0.0 ? done / sampleRate_ / seconds : 0.0);
+        }
+    }
+}
+
+bool Session::SaveState(const std::string& path, std::string& error) {
+    const YByteBuffer state = plugin_->GetState();
+    if (state.Size() == 0) {
+        error = "the plug-in gave no state";
+        return false;
+    }
+    return WriteFileAtomically(path, state.Data(), state.Size(), error);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "AudioFile.h"
+#include "host/YPluginHost.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// What the command line asks of one plug-in instance.
+struct SessionOptions {
+    std::string plugin;  // a .vst3 bundle or a binary; empty: the bundle next to the tool
+    YHostedPlugin::Format format = YHostedPlugin::Format::Vst3;
+    int32_t block = 512;
+    std::vector<std::pair<std::string, std::string>> texts;  // --set ID=TEXT
+    std::vector<std::pair<std::string, double>> normalised;  // --norm ID=VALUE
+    std::string stateIn;                                     // --state FILE
+    std::string stateOut;                                    // --save-state FILE
+};
+
+// One instance of the built plug-in, loaded and prepared as a host would, with the
+// command line's state and settings applied.
+class Session {
+public:
+    // Reports progress as a fraction of the work, with the real-time factor so far.
+    using Progress = std::function<void(double fraction, double realTimeFactor)>;
+
+    // Loads and prepares the plug-in and applies the state and settings. With a state
+    // to save, the instance then continues from the saved state itself, so that what
+    // it renders is exactly what that state reproduces (stored numbers keep 12 digits).
+    bool Open(const SessionOptions& options, double sampleRate, int32_t channels, std::string& error);
+    // The whole input through the plug-in, block by block. The plug-in's latency is
+    // taken out, as a host aligning its tracks would; with tail, what the plug-in
+    // keeps sounding after the input ends is appended.
+    void Render(const AudioFile& input, bool tail, AudioFile& output, const Progress& progress);
+    bool SaveState(const std::string& path, std::string& error);
+
+    YHostedPlugin& Plugin() { return *plugin_; }
+
+    // The bundle built next to the running tool.
+    static std::string DefaultPluginPath();
+
+private:
+    bool ApplySettings(const SessionOptions& options, std::string& error);
+    const YHostedParameter* Find(const std::string& id, std::string& error);
+
+    std::unique_ptr<YHostedPlugin> plugin_;
+    std::vector<YHostedParameter> parameters_;
+    double sampleRate_ = 0.0;
+    int32_t channels_ = 0;
+    int32_t block_ = 512;
+};
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
+bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size, std::string& error);
