@@ -76,12 +76,9 @@ public:
     int32_t TakePendingPresetSteps() { return pendingPresetSteps_.exchange(0); }
 
     YAudioEffectPlugin* Effect() const { return effect_; }
-    YSynchronizer& PluginMutex() { return pluginMutex_; }
     ParameterMainBase* Parameter(int32_t index) const;
-    int32_t EffectParameterCount() const { return effect_ ? effect_->DefinitionCount() : 0; }
     int32_t SettingsVersion() const { return version_; }
     bool SettingsChanged() const { return settingsChanged_.load(); }
-    void ClearSettingsChanged() { settingsChanged_ = false; }
 
     // ParameterOwner
     void ParameterChanged(int32_t index) override;

@@ -29,10 +29,6 @@ inline void Multiply(float* data, int32_t count, float scalar) {
     for (int32_t i = 0; i < count; ++i) data[i] *= scalar;
 }
 
-inline void MultiplyAdd(float* data, int32_t count, float scalar, float constant) {
-    for (int32_t i = 0; i < count; ++i) data[i] = data[i] * scalar + constant;
-}
-
 inline void Clamp(float* data, int32_t count, float low, float high) {
     for (int32_t i = 0; i < count; ++i) data[i] = std::min(std::max(data[i], low), high);
 }

@@ -59,7 +59,6 @@ public:
     int32_t ActiveStages() const { return activeStages_; }
     double SaturationMix() const { return saturationMix_; }
     double CleanMix() const { return cleanMix_; }
-    double SquareTermWeight() const { return squareTermWeight_; }
     int64_t ShapeChangeCount() const { return shapeChangeCounter_; }
     const ParameterDefinition& ShapeParameter() const { return shapeParameter_; }
 

@@ -213,10 +213,7 @@ protected:
         interpolationBlock_ = interpolationBlock;
     }
     int32_t ProcessedChannels() const { return processedChannels_; }
-    int32_t IOChannels() const { return ioChannels_; }
-    int32_t ActiveChannelMode() const { return activeChannelMode_; }
     void RequestFirstInterpolationBlock() { interpolationFirstBlock_ = true; }
-    bool EditorBusy() const { return false; }
 
 private:
     void FixAudioBuffers(float** table, float** fixed, int32_t connected, int32_t busCount, bool isInput, int32_t frames);
