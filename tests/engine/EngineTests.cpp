@@ -2,6 +2,7 @@
 
 #include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
 #include "foundation/YException.h"
+#include "support/RecordingBinding.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,6 @@
 
 namespace {
 
-class Binding : public YAudioPluginAdapter {
-public:
-    std::vector<bool> bypassReports;
-    std::atomic<int> latencyReports{0};
-    void SendAutomation(int32_t, float) override {}
-    void SendBypassAutomation(bool on) override { bypassReports.push_back(on); }
-    void GenerateMIDIEvent(int32_t, uint8_t, uint8_t, uint8_t) override {}
-    void ReportLatency() override { ++latencyReports; }
-    bool ChangeEditorSize(int32_t, int32_t) override { return false; }
-};
 
 class Engine : public ::testing::Test {
 protected:
@@ -42,7 +33,7 @@ protected:
     }
 
     YAudioEffectPluginToAudioPluginAdapter engine;
-    Binding binding;
+    RecordingBinding binding;
     PassThroughEffect* effect = nullptr;
 };
 

@@ -6,6 +6,9 @@
 #include "shell/vst3/IConnectionPoint.h"
 #include "shell/vst3/IPlugView.h"
 #include "shell/vst3/Speakers.h"
+#include "shell/vst3/IMidiMapping.h"
+#include "shell/vst3/IUnitInfo.h"
+#include "shell/vst3/Vst3Text.h"
 
 using namespace HostTest;
 using namespace Vst3;
@@ -149,8 +152,31 @@ TEST_F(Conformance, DoublePrecisionIsDeclinedAndNeverTouched) {
     Deactivate();
 }
 
-TEST_F(Conformance, UnsupportedLayoutsKeepTheBusesConsistent) {
+TEST_F(Conformance, BusArrangementsFollowTheirRules) {
     ASSERT_EQ(component->initialize(context.Get()), kResultOk);
+    BusInfo bus{};
+    ASSERT_EQ(component->getBusInfo(kEvent, kInput, 0, bus), kResultOk);
+    EXPECT_EQ(TextFrom(bus.name), YString("Midi In"));
+    EXPECT_EQ(bus.channelCount, 16);
+    EXPECT_EQ(bus.flags, BusInfo::kDefaultActive);
+    ASSERT_EQ(component->getBusInfo(kEvent, kOutput, 0, bus), kResultOk);
+    EXPECT_EQ(TextFrom(bus.name), YString("Midi Out"));
+    EXPECT_NE(component->getBusInfo(kAudio, kInput, 1, bus), kResultOk);
+    EXPECT_NE(component->getBusInfo(kAudio, kInput, -1, bus), kResultOk);
+    SpeakerArrangement surround = SpeakerArr::k51, stereo = SpeakerArr::kStereo, mono = SpeakerArr::kMono, arrangement = 0;
+    EXPECT_EQ(processor->setBusArrangements(&surround, 1, &surround, 1), kResultOk);
+    processor->getBusArrangement(kOutput, 0, arrangement);
+    EXPECT_EQ(arrangement, SpeakerArr::kStereo);  // more channels than a bus holds: stereo it stays
+    EXPECT_EQ(processor->setBusArrangements(&stereo, 1, &mono, 1), kResultOk);
+    processor->getBusArrangement(kOutput, 0, arrangement);
+    EXPECT_EQ(arrangement, SpeakerArr::kStereo);  // the input repeats the current one: nothing changes
+    EXPECT_EQ(processor->setBusArrangements(&mono, 1, &mono, 1), kResultOk);
+    processor->getBusArrangement(kInput, 0, arrangement);
+    EXPECT_EQ(arrangement, SpeakerArr::kMono);
+    ASSERT_EQ(component->getBusInfo(kAudio, kOutput, 0, bus), kResultOk);
+    EXPECT_EQ(bus.channelCount, 1);
+    EXPECT_EQ(TextFrom(bus.name), YString("Stereo Out"));
+    // Unsupported layouts keep every bus consistent.
     const SpeakerArrangement layouts[] = {SpeakerArr::k51, SpeakerArr::kEmpty, SpeakerArr::kMono, SpeakerArr::k71Cine,
                                           SpeakerArr::kStereo};
     for (SpeakerArrangement in : layouts) {
@@ -183,10 +209,18 @@ TEST_F(Conformance, TheStateIsThereBeforeAnyProcessing) {
     EXPECT_EQ(controllerStream->Bytes(), stream->Bytes());
     stream->seek(0, IBStream::kIBSeekSet, nullptr);
     EXPECT_EQ(controller->setComponentState(stream.Get()), kResultOk);
+    // Written at once, read back in pieces of 1024 bytes until a read gives nothing.
+    EXPECT_EQ(stream->WriteCalls(), 1);
+    const std::size_t size = stream->Bytes().size();
+    YVst3Ptr<YVst3Host::MemoryStream> reader(new YVst3Host::MemoryStream(stream->Bytes()));
+    ASSERT_EQ(component->setState(reader.Get()), kResultOk);
+    EXPECT_EQ(reader->LargestRead(), 1024);
+    EXPECT_EQ(reader->ReadCalls(), static_cast<int32_t>(size / 1024 + 1 + (size % 1024 != 0)));
+    EXPECT_NE(component->setState(nullptr), kResultOk);
     component->terminate();
 }
 
-TEST_F(Conformance, InterfacesWeDoNotServeAreRefusedCleanly) {
+TEST_F(Conformance, InterfacesUnitsAndViews) {
     ASSERT_EQ(component->initialize(context.Get()), kResultOk);
     const Uid unknown = MakeUid(0x12345678, 0x9ABCDEF0, 0x0FEDCBA9, 0x87654321);
     for (FUnknown* object : {static_cast<FUnknown*>(component.Get()), static_cast<FUnknown*>(controller.Get())}) {
@@ -197,8 +231,36 @@ TEST_F(Conformance, InterfacesWeDoNotServeAreRefusedCleanly) {
             EXPECT_EQ(obj, nullptr);
         }
     }
+    EXPECT_EQ(component->queryInterface(IConnectionPoint::iid, nullptr), kInvalidArgument);
+    for (const char* id : {IEditController2::iid.data(), IUnitInfo::iid.data(), IMidiMapping::iid.data()}) {
+        YVst3Ptr<FUnknown> served;
+        EXPECT_EQ(component->queryInterface(id, served.Out()), kResultOk);
+    }
     TUID controllerClass{};
     EXPECT_EQ(component->getControllerClassId(controllerClass), kResultFalse);
+    // The root unit is the only unit.
+    auto units = YVst3Ptr<IUnitInfo>::Query(controller.Get());
+    ASSERT_EQ(units->getUnitCount(), 1);
+    UnitInfo unit{};
+    ASSERT_EQ(units->getUnitInfo(0, unit), kResultOk);
+    EXPECT_EQ(unit.id, kRootUnitId);
+    EXPECT_EQ(unit.parentUnitId, kNoParentUnitId);
+    EXPECT_EQ(units->getProgramListCount(), 0);
+    // No editor: Linux hosts get no view, Windows hosts one that attaches nowhere.
+    IPlugView* view = controller->createView("editor");
+    EXPECT_EQ(controller->createView("other"), nullptr);
+    if (Platform::kWindowsTarget) {
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultOk);
+        EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultFalse);
+        EXPECT_EQ(view->attached(reinterpret_cast<void*>(0x10), kPlatformTypeHWND), kResultFalse);
+        ViewRect rect{};
+        EXPECT_EQ(view->getSize(&rect), kResultFalse);
+        EXPECT_EQ(view->removed(), kResultFalse);
+        view->release();
+    } else {
+        EXPECT_EQ(view, nullptr);
+    }
     component->terminate();
 }
 

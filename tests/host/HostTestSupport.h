@@ -64,6 +64,15 @@ struct Signal {
     }
 };
 
+// One block of the test signal through the plug-in.
+inline void ProcessSignal(YHostedPlugin& plugin, int32_t frames) {
+    Signal signal(frames);
+    std::vector<float> left(static_cast<std::size_t>(frames)), right(static_cast<std::size_t>(frames));
+    const float* in[2] = {signal.channels[0].data(), signal.channels[1].data()};
+    float* out[2] = {left.data(), right.data()};
+    plugin.Process(in, out, frames);
+}
+
 // One block of a scripted session: transport and MIDI for the block.
 struct BlockScript {
     bool playing = false;

@@ -1,5 +1,6 @@
 #include "HostTestSupport.h"
 
+#include "shell/vst2/VstEditor.h"
 #include "shell/vst3/IConnectionPoint.h"
 #include "shell/vst3/Vst3Text.h"
 
@@ -49,6 +50,12 @@ TEST_P(Identity, TheVst2RecordNamesTheProduct) {
     EXPECT_STREQ(text, "Yorvane");
     plugin->Dispatch(effGetProgramName, 0, 0, text);
     EXPECT_STREQ(text, "");
+    // No editor: opening and sizing fail cleanly.
+    ERect* rect = reinterpret_cast<ERect*>(1);
+    EXPECT_EQ(plugin->Dispatch(effEditGetRect, 0, 0, &rect), 0);
+    EXPECT_EQ(rect, nullptr);
+    EXPECT_EQ(plugin->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(0x1234)), 0);
+    EXPECT_EQ(plugin->Dispatch(effEditKeyDown, 'a'), 0);
 }
 
 TEST_P(Identity, CanDoAnswers) {

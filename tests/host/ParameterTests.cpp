@@ -1,5 +1,6 @@
 #include "HostTestSupport.h"
 
+#include <cstring>
 #include <string>
 
 using namespace HostTest;
@@ -43,6 +44,10 @@ TEST_F(Parameters, Vst2ShowsAndTakesValues) {
     EXPECT_FALSE(plugin->SetParameterText(PassThroughEffect::kGain, "1.5"));  // VST 2 typing is not offered
     plugin->SetParameter(1000, 0.5);  // past the list: ignored
     EXPECT_EQ(plugin->GetParameter(1000), 0.0);
+    char text[64];
+    std::memset(text, 'x', sizeof text);
+    plugin->Dispatch(Vst2::effGetParamName, 1000, 0, text);
+    EXPECT_STREQ(text, "");
 }
 
 TEST_F(Parameters, Vst3ListsEngineBypassAndControllers) {
@@ -55,6 +60,12 @@ TEST_F(Parameters, Vst3ListsEngineBypassAndControllers) {
     EXPECT_EQ(parameters[PassThroughEffect::kFourth].name, TestProbeEffect::kLongIdentifier);  // VST 3 keeps it whole
     EXPECT_EQ(parameters[PassThroughEffect::kSwitch].stepCount, 1);
     EXPECT_EQ(parameters[PassThroughEffect::kSync].stepCount, 1);
+    EXPECT_EQ(parameters[PassThroughEffect::kMode].stepCount, 0);  // an enumeration counts as continuous
+    EXPECT_EQ(parameters[static_cast<std::size_t>(count)].name.ToUtf8(), "Bypass");
+    EXPECT_EQ(parameters[static_cast<std::size_t>(count) + 1].name.ToUtf8(), "Controller 1");
+    EXPECT_EQ(plugin->ValueText(plugin->BypassId(), 1.0).ToUtf8(), "On");
+    EXPECT_EQ(plugin->ValueText(10000, 1.0).ToUtf8(), "127");
+    EXPECT_EQ(plugin->Tail(), -1);  // endless
     EXPECT_EQ(parameters[static_cast<std::size_t>(count)].id, 32767u);
     EXPECT_TRUE(parameters[static_cast<std::size_t>(count)].isBypass);
     EXPECT_EQ(plugin->BypassId(), 32767u);
@@ -75,11 +86,7 @@ TEST_F(Parameters, Vst3ShowsAnyValueAndReadsTypedText) {
     EXPECT_FALSE(plugin->TextToValue(PassThroughEffect::kMode, "Seventeen"));
     ASSERT_TRUE(plugin->Prepare(48000.0, 64, 2, 2));
     ASSERT_TRUE(plugin->SetParameterText(PassThroughEffect::kMode, "Two"));
-    Signal signal(64);
-    std::vector<float> left(64), right(64);
-    const float* in[2] = {signal.channels[0].data(), signal.channels[1].data()};
-    float* out[2] = {left.data(), right.data()};
-    plugin->Process(in, out, 64);
+    ProcessSignal(*plugin, 64);
     EXPECT_EQ(plugin->ValueText(PassThroughEffect::kMode).ToUtf8(), "Two");
 }
 
@@ -92,16 +99,14 @@ TEST_F(Parameters, Vst2IgnoresTheHostsEchoOfAnAutomation) {
     ASSERT_TRUE(plugin->Prepare(48000.0, 128, 2, 2));
     // Controller 20 moves "Fourth" and reports it as the plug-in's own change.
     plugin->AddMIDIEvent(0, 0xB0, TestAudioEffectPlugin::kAutomationController, 64);
-    Signal signal(128);
-    std::vector<float> left(128), right(128);
-    const float* in[2] = {signal.channels[0].data(), signal.channels[1].data()};
-    float* out[2] = {left.data(), right.data()};
-    plugin->Process(in, out, 128);
+    ProcessSignal(*plugin, 128);
     const std::vector<YHostAutomation> automation = plugin->TakeAutomation();
     ASSERT_EQ(automation.size(), 1u);
     EXPECT_EQ(automation[0].id, static_cast<uint32_t>(PassThroughEffect::kFourth));
     EXPECT_NEAR(automation[0].value, 64 / 127.0, 1e-6);
     EXPECT_NEAR(plugin->GetParameter(PassThroughEffect::kFourth), 64 / 127.0, 1e-6);  // not the echo's 0.9
+    plugin->SetParameter(PassThroughEffect::kFourth, 0.5);  // outside the report the host's writes count
+    EXPECT_NEAR(plugin->GetParameter(PassThroughEffect::kFourth), 0.5, 1e-6);
 }
 
 TEST_F(Parameters, Vst3ReportsOwnChangesToTheComponentHandler) {
@@ -110,11 +115,7 @@ TEST_F(Parameters, Vst3ReportsOwnChangesToTheComponentHandler) {
     ASSERT_TRUE(plugin->Prepare(48000.0, 128, 2, 2));
     // The host maps controller 20 to its parameter through the plug-in's MIDI mapping.
     plugin->AddMIDIEvent(0, 0xB0, TestAudioEffectPlugin::kAutomationController, 127);
-    Signal signal(128);
-    std::vector<float> left(128), right(128);
-    const float* in[2] = {signal.channels[0].data(), signal.channels[1].data()};
-    float* out[2] = {left.data(), right.data()};
-    plugin->Process(in, out, 128);
+    ProcessSignal(*plugin, 128);
     const std::vector<YHostAutomation> automation = plugin->TakeAutomation();
     ASSERT_EQ(automation.size(), 1u);
     EXPECT_EQ(automation[0].id, static_cast<uint32_t>(PassThroughEffect::kFourth));

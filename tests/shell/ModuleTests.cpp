@@ -20,32 +20,6 @@ protected:
     }
 };
 
-TEST_F(Library, TheModuleLivesWhileAnInterfaceHasInstances) {
-    YLibrary::EnsureLibrary();
-    Module* module = YLibrary::GetModule();
-    ASSERT_NE(module, nullptr);
-    YLibrary::AddInstance(YPluginInterface::Vst2);
-    YLibrary::EnsureLibrary();
-    YLibrary::AddInstance(YPluginInterface::Vst2);
-    EXPECT_EQ(YLibrary::GetModule(), module);  // the second instance shares it
-    YLibrary::RemoveInstance(YPluginInterface::Vst2);
-    EXPECT_EQ(YLibrary::GetModule(), module);
-    YLibrary::RemoveInstance(YPluginInterface::Vst2);
-    EXPECT_EQ(YLibrary::GetModule(), nullptr);  // the last one took it along
-}
-
-TEST_F(Library, TheLastInstanceOfEitherInterfaceDestroysTheModule) {
-    YLibrary::EnsureLibrary();
-    const uint32_t first = YLibrary::GetModule()->Serial();
-    YLibrary::AddInstance(YPluginInterface::Vst2);
-    YLibrary::AddInstance(YPluginInterface::Vst3);
-    YLibrary::RemoveInstance(YPluginInterface::Vst3);
-    EXPECT_EQ(YLibrary::GetModule(), nullptr);  // although a VST 2 instance lives on
-    YLibrary::EnsureLibrary();
-    EXPECT_GT(YLibrary::GetModule()->Serial(), first);  // a later instance makes a new one
-    YLibrary::RemoveInstance(YPluginInterface::Vst2);
-}
-
 TEST_F(Library, AModuleOutsideALibraryHoldsTheProgramsHandle) {
     YLibrary::EnsureLibrary();
     Module* module = YLibrary::GetModule();
@@ -87,16 +61,6 @@ TEST_F(Library, InstancesMadeOnManyThreadsShareOneModule) {
     for (std::thread& thread : threads) thread.join();
     for (Module* module : seen) EXPECT_EQ(module, seen[0]);
     for (std::size_t t = 0; t < seen.size(); ++t) YLibrary::RemoveInstance(YPluginInterface::Vst3);
-}
-
-TEST(Processor, FeaturesAreThoseOfAnX86_64Machine) {
-    // Every x86-64 processor has SSE and SSE2; the later ones depend on the machine.
-    const Platform::CpuFeatures features = Platform::QueryCpuFeatures();
-    EXPECT_TRUE(features.sse);
-    EXPECT_TRUE(features.sse2);
-    if (features.sse42) {
-        EXPECT_TRUE(features.sse41);
-    }
 }
 
 }  // namespace

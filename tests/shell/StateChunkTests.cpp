@@ -53,17 +53,6 @@ TEST(StateChunk, IsAZlibStreamOfTheSettingsDocument) {
     EXPECT_NE(text.find("label=\"first\""), std::string::npos);
 }
 
-TEST(StateChunk, RoundTripsIntoAnotherInstance) {
-    StoringPlugin source;
-    source.depth = 0.875;
-    source.label = "second";
-    StoringPlugin target;
-    YStateChunk::Load(target, YStateChunk::Save(source));
-    EXPECT_DOUBLE_EQ(target.depth, 0.875);
-    EXPECT_EQ(target.label, YString("second"));
-    EXPECT_EQ(target.loads, 1);
-}
-
 class CorruptChunk : public ::testing::TestWithParam<int> {};
 
 // Every kind of damage raises before the plug-in sees anything.

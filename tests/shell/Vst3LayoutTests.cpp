@@ -93,12 +93,6 @@ static_assert(offsetof(ProcessContext, samplesToNextClock) == 104);
 static_assert(sizeof(NoteOnEvent) == 20);
 static_assert(sizeof(NoteOffEvent) == 16);
 static_assert(sizeof(DataEvent) == 16);
-static_assert(sizeof(PolyPressureEvent) == 12);
-static_assert(sizeof(NoteExpressionValueEvent) == 16);
-static_assert(sizeof(NoteExpressionTextEvent) == 24);
-static_assert(sizeof(ChordEvent) == 16);
-static_assert(sizeof(ScaleEvent) == 16);
-static_assert(sizeof(LegacyMIDICCOutEvent) == 4);
 static_assert(sizeof(Event) == 48);
 static_assert(alignof(Event) == 8);
 static_assert(offsetof(Event, ppqPosition) == 8);
@@ -133,10 +127,6 @@ static_assert(offsetof(ViewRect, right) == 8);
 static_assert(sizeof(FUnknown) == sizeof(void*));
 static_assert(sizeof(IComponent) == sizeof(void*));
 static_assert(sizeof(IPluginFactory3) == sizeof(void*));
-
-// Speaker sets: the two arrangements the binding switches between.
-static_assert(SpeakerArr::kStereo == 0x3);
-static_assert(SpeakerArr::k80Music == 0x737);
 
 TEST(Vst3Speakers, ChannelCountIsTheNumberOfSpeakers) {
     EXPECT_EQ(ChannelCount(SpeakerArr::kEmpty), 0);

@@ -50,11 +50,6 @@ TEST(Vst3Uid, InterfaceIdsUseTheTargetLayout) {
     EXPECT_EQ(Bytes(FUnknown::iid), unknown);
 }
 
-TEST(Vst3Uid, RawByteClassIdIsTheSameOnEveryTarget) {
-    constexpr Uid ours = MakeUidFromBytes("YorvTagXYAe5YAe5");
-    EXPECT_EQ(std::memcmp(ours.data(), "YorvTagXYAe5YAe5", 16), 0);
-}
-
 TEST(Vst3Uid, EqualityLooksAtAllSixteenBytes) {
     Uid a = IPluginFactory::iid;
     EXPECT_TRUE(UidEqual(a, IPluginFactory::iid));

@@ -2,6 +2,8 @@
 
 #include "foundation/YFormat.h"
 
+#include "support/RecordingBinding.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -36,15 +38,6 @@ private:
     YString tag_;
 };
 
-class RecordingBinding : public YAudioPluginAdapter {
-public:
-    std::vector<std::pair<int32_t, float>> automation;
-    void SendAutomation(int32_t index, float value) override { automation.emplace_back(index, value); }
-    void SendBypassAutomation(bool) override {}
-    void GenerateMIDIEvent(int32_t, uint8_t, uint8_t, uint8_t) override {}
-    void ReportLatency() override {}
-    bool ChangeEditorSize(int32_t, int32_t) override { return false; }
-};
 
 TEST(ParameterIndexSpace, LookupFindsTheAdapterOwningAnIndex) {
     RoadTestPlugin plugin;

@@ -1,5 +1,7 @@
 #include "RoadTestPlugin.h"
 
+#include "support/RecordingBinding.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -132,23 +134,10 @@ TEST_F(MIDIDecoding, ChildrenListenByChannelMaskAndEnableSwitch) {
     plugin.RemoveChild(&second);
 }
 
-// Collects what the plug-in sends to its binding.
-class RecordingAdapter : public YAudioPluginAdapter {
-public:
-    std::vector<std::array<int, 4>> midi;
-    std::vector<std::pair<int32_t, float>> automation;
-    void SendAutomation(int32_t index, float value) override { automation.emplace_back(index, value); }
-    void SendBypassAutomation(bool) override {}
-    void GenerateMIDIEvent(int32_t offset, uint8_t status, uint8_t data1, uint8_t data2) override {
-        midi.push_back({offset, status, data1, data2});
-    }
-    void ReportLatency() override {}
-    bool ChangeEditorSize(int32_t, int32_t) override { return false; }
-};
 
 TEST(MIDIGeneration, NoteEventsBecomeMessagesForTheBinding) {
     RoadTestPlugin plugin;
-    RecordingAdapter binding;
+    RecordingBinding binding;
     plugin.GenerateNoteEvent(5, 2, 60, 0.5, true);  // no binding yet: dropped
     plugin.SetAdapter(&binding);
     plugin.GenerateNoteEvent(5, 2, 60, 0.5, true);
