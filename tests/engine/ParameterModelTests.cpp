@@ -23,18 +23,6 @@ protected:
     ParameterDefinition& Def(int i) { return effect.Table()[static_cast<std::size_t>(i)]; }
 };
 
-TEST_F(ParameterModel, NewRecordsCarryTheDefaultFlagPattern) {
-    ParameterDefinition fresh;
-    for (int byte = 0; byte < 4; ++byte) EXPECT_EQ(fresh.flags[byte].Load(), ParameterDefinition::kDefaultFlags[byte]);
-    EXPECT_EQ(fresh.flags[0].Load(), 0x61);
-    EXPECT_EQ(fresh.flags[1].Load(), 0x05);
-    EXPECT_EQ(fresh.flags[2].Load(), 0x04);
-    EXPECT_TRUE(fresh.MarksDirty());
-    EXPECT_TRUE(fresh.Randomizable());
-    EXPECT_TRUE(fresh.Enabled());
-    EXPECT_FALSE(fresh.Alternate());
-}
-
 TEST_F(ParameterModel, ShapeCurvesBothWays) {
     ParameterFloatT<ParameterBase> squared(&owner, 0, &Def(PassThroughEffect::kGain));
     ParameterDefinition unit = FloatParameter("x", "x", 0.0, 1.0, 0.0);
@@ -81,14 +69,12 @@ TEST_F(ParameterModel, EnumerationBinsAndBooleanThreshold) {
     EXPECT_EQ(Def(PassThroughEffect::kSwitch).value, 1.0);
     EXPECT_EQ(toggle.GetValueName(0), YString("on"));
     EXPECT_DOUBLE_EQ(toggle.GetDefaultValue(0), 0.5);  // the kinds without their own rule
-    EXPECT_EQ(toggle.GetType(0), 4);
 
     ParameterIntT<ParameterBase> count(&owner, 1, &Def(PassThroughEffect::kCount));
     count.SetValue(0, 0.5, false);  // 1 + 99 * 0.5 = 50.5, rounded half up
     EXPECT_EQ(Def(PassThroughEffect::kCount).value, 51.0);
     EXPECT_EQ(count.GetValueName(0), YString("51"));
     EXPECT_NEAR(count.GetDefaultValue(0), 9.0 / 99.0, 1e-15);
-    EXPECT_EQ(count.GetType(0), 2);
 }
 
 TEST_F(ParameterModel, TextsAndParsing) {
@@ -102,9 +88,6 @@ TEST_F(ParameterModel, TextsAndParsing) {
     Def(PassThroughEffect::kGain).formatMode = 1;
     Def(PassThroughEffect::kGain).format = "x{0;.1}";
     EXPECT_EQ(gain.GetValueName(0), YString("x0.5"));
-    Def(PassThroughEffect::kGain).SetFlag(0, ParameterDefinition::kReportedBit, true);
-    EXPECT_TRUE(gain.FlagQuery());
-    EXPECT_EQ(gain.GetType(0), 1);
 }
 
 TEST_F(ParameterModel, WritesNotifyUnlessSilentAndHonourTheAlternateSlot) {
@@ -134,7 +117,6 @@ TEST_F(ParameterModel, ExternalSwitchLivesInItsObject) {
     EXPECT_TRUE(effect.sync);
     effect.sync = false;
     EXPECT_DOUBLE_EQ(sync.GetValue(0), 0.0);
-    EXPECT_EQ(sync.GetType(0), 4);
 }
 
 }  // namespace
