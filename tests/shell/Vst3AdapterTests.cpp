@@ -11,37 +11,13 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <thread>
 #include <vector>
 
 using namespace Vst3;
 
 namespace {
-
-// Four parameters that count their writes.
-class CountingParameters : public YAudioPlugin::AutomationAdapter {
-public:
-    CountingParameters() {
-        firstIndex = 0;
-        count = 4;
-    }
-    void SetValue(int32_t local, double value, bool) override {
-        values[local] = value;
-        ++writes[local];
-    }
-    double GetValue(int32_t local) const override { return values[local]; }
-    YString GetName(int32_t) const override { return "name"; }
-    YString GetID(int32_t) const override { return "id"; }
-    YString GetValueName(int32_t) const override { return YString(); }
-    YString GetValueNameFrom01(int32_t, double) const override { return "shown"; }
-    double ParseValueName(int32_t, const YString&) const override { return 0.5; }
-    int32_t GetType(int32_t) const override { return 1; }
-
-    double values[4] = {};
-    int writes[4] = {};
-};
 
 class Vst3Binding : public ::testing::Test {
 protected:
@@ -124,7 +100,7 @@ TEST_F(Vst3Binding, SteadyProcessingAllocatesNothing) {
 
 TEST_F(Vst3Binding, OnlyTheLastPointOfAQueueIsApplied) {
     auto* road = new RoadTestPlugin;
-    auto* parameters = new CountingParameters;
+    auto* parameters = new ParameterRun(0, 4, "p");
     road->AddAutomationAdapter(parameters);
     parameters->ReleaseReference();
     Make(road);
@@ -132,13 +108,13 @@ TEST_F(Vst3Binding, OnlyTheLastPointOfAQueueIsApplied) {
     changes->Add(1, 64, 0.2);
     changes->Add(1, 128, 0.3);
     EXPECT_EQ(Run(256), kResultOk);
-    EXPECT_EQ(parameters->writes[1], 1);
+    EXPECT_EQ(parameters->writes, 1);
     EXPECT_DOUBLE_EQ(parameters->values[1], 0.3);
     // An unchanged value is not written again; ids past the parameters go nowhere.
     changes->Add(1, 0, 0.3);
     changes->Add(9999, 0, 0.7);
     Run(64);
-    EXPECT_EQ(parameters->writes[1], 1);
+    EXPECT_EQ(parameters->writes, 1);
 }
 
 TEST_F(Vst3Binding, ControllerParametersReachTheMIDIPath) {
@@ -335,28 +311,17 @@ TEST_F(Vst3Binding, TheEchoOfAnOwnEditIsIgnored) {
 
 TEST_F(Vst3Binding, AChangeThatFindsTheParametersBusyIsAppliedLater) {
     Make();
-    std::mutex mutex;
-    std::condition_variable signal;
-    bool held = false, done = false;
+    std::promise<void> holding, release;
     std::thread loader([&] {
         YScopedLock lock(plugin->parameterLock);
-        std::unique_lock guard(mutex);
-        held = true;
-        signal.notify_all();
-        signal.wait(guard, [&] { return done; });
+        holding.set_value();
+        release.get_future().wait();
     });
-    {
-        std::unique_lock guard(mutex);
-        signal.wait(guard, [&] { return held; });
-    }
+    holding.get_future().wait();
     changes->Add(PassThroughEffect::kMode, 0, 1.0);
     EXPECT_EQ(Run(32), kResultOk);
     EXPECT_DOUBLE_EQ(plugin->GetParameter(PassThroughEffect::kMode), 0.0);
-    {
-        std::lock_guard guard(mutex);
-        done = true;
-    }
-    signal.notify_all();
+    release.set_value();
     loader.join();
     Run(32);
     EXPECT_DOUBLE_EQ(plugin->GetParameter(PassThroughEffect::kMode), 1.0);

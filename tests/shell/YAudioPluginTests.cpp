@@ -1,6 +1,5 @@
 #include "RoadTestPlugin.h"
 
-#include "foundation/YFormat.h"
 
 #include "support/RecordingBinding.h"
 
@@ -10,34 +9,6 @@
 #include <vector>
 
 namespace {
-
-// A run of parameters that remembers the last write.
-class ParameterRun : public YAudioPlugin::AutomationAdapter {
-public:
-    ParameterRun(int32_t first, int32_t size, const char* tag) : tag_(YString::FromLatin1(tag)) {
-        firstIndex = first;
-        count = size;
-        values.assign(static_cast<std::size_t>(size), 0.0);
-    }
-    void SetValue(int32_t local, double value, bool) override {
-        values[static_cast<std::size_t>(local)] = value;
-        ++writes;
-    }
-    double GetValue(int32_t local) const override { return values[static_cast<std::size_t>(local)]; }
-    YString GetName(int32_t local) const override { return YFormat("{0}{1}").Arg(tag_).Arg(local); }
-    YString GetID(int32_t local) const override { return GetName(local); }
-    YString GetValueName(int32_t local) const override { return YFormat("{0;.2}").Arg(GetValue(local)); }
-    YString GetValueNameFrom01(int32_t, double value) const override { return YFormat("{0;.2}").Arg(value); }
-    double ParseValueName(int32_t, const YString& text) const override { return ToDouble(text); }
-    int32_t GetType(int32_t) const override { return 1; }
-
-    std::vector<double> values;
-    int writes = 0;
-
-private:
-    YString tag_;
-};
-
 
 TEST(ParameterIndexSpace, LookupFindsTheAdapterOwningAnIndex) {
     RoadTestPlugin plugin;
