@@ -1,3 +1,5 @@
+#include "TestStreams.h"
+
 #include "foundation/YCodecTables.h"
 #include "foundation/YEncoding.h"
 #include "foundation/YException.h"
@@ -9,28 +11,6 @@
 #include <vector>
 
 namespace {
-
-// A read-only stream over bytes, delivered in small pieces to exercise refills.
-class PieceStream : public YStream {
-public:
-    explicit PieceStream(std::vector<uint8_t> bytes, uint32_t piece = 3) : bytes_(std::move(bytes)), piece_(piece) {}
-    uint32_t Read(void* out, uint32_t count) override {
-        uint32_t n = std::min<uint32_t>({count, piece_, static_cast<uint32_t>(bytes_.size() - at_)});
-        std::memcpy(out, bytes_.data() + at_, n);
-        at_ += n;
-        return n;
-    }
-    void Write(const void* in, uint32_t count) override {
-        auto* p = static_cast<const uint8_t*>(in);
-        written.insert(written.end(), p, p + count);
-    }
-    std::vector<uint8_t> written;
-
-private:
-    std::vector<uint8_t> bytes_;
-    uint32_t piece_;
-    std::size_t at_ = 0;
-};
 
 std::u16string DecodeUTF8(std::vector<uint8_t> bytes) {
     return YEncoding::GetUTF8Codec().Decode(YByteBuffer::Borrow(bytes.data(), bytes.size())).ToU16();
@@ -58,7 +38,7 @@ TEST(YEncoding, UTF8EncodingJoinsSurrogatePairs) {
 TEST(YEncoding, ASCIIFoldsOnEncodeButWriteTextKeepsLowBits) {
     const auto& ascii = YEncoding::GetASCIICodec();
     EXPECT_EQ(Bytes(ascii.Encode(YString(u"\u00E9t\u00C9"), false)), (std::vector<uint8_t>{'e', 't', 'E'}));
-    PieceStream out({});
+    RawStream out;
     YStreamWriter writer(out);
     ascii.WriteText(writer, YString(u"\u00E9\u0141"));
     writer.Flush();
@@ -69,21 +49,21 @@ TEST(YEncoding, ASCIIFoldsOnEncodeButWriteTextKeepsLowBits) {
 
 TEST(YEncoding, UTF16HeaderAndUnits) {
     const auto& utf16 = YEncoding::GetUTF16Codec();
-    PieceStream out({});
+    RawStream out;
     utf16.WriteHeader(out);
     EXPECT_EQ(out.written, (std::vector<uint8_t>{0xFF, 0xFE}));
     EXPECT_EQ(Bytes(utf16.Encode(YString(u"A\u20AC"), true)), (std::vector<uint8_t>{0x41, 0, 0xAC, 0x20, 0, 0}));
 
-    PieceStream good({0xFF, 0xFE, 0x41, 0x00});
+    RawStream good(std::vector<uint8_t>{0xFF, 0xFE, 0x41, 0x00});
     EXPECT_NO_THROW(utf16.ReadHeader(good));
-    PieceStream wrong({0xFE, 0xFF});
+    RawStream wrong(std::vector<uint8_t>{0xFE, 0xFF});
     try {
         utf16.ReadHeader(wrong);
         FAIL();
     } catch (const YException& e) {
         EXPECT_EQ(e.Message(), YString("Invalid UTF8 header."));
     }
-    PieceStream shortData({0xFF});
+    RawStream shortData(std::vector<uint8_t>{0xFF});
     try {
         utf16.ReadHeader(shortData);
         FAIL();
@@ -96,7 +76,7 @@ TEST(YEncoding, LineReadingAcrossRefills) {
     for (const char* name : {"utf-8", "utf-16", "", "windows-1250"}) {
         const auto& codec = YEncoding::GetCodec(YString::FromLatin1(name));
         YByteBuffer text = codec.Encode(YString("first\r\nsecond line\n\nlast"), false);
-        PieceStream in({text.Data(), text.Data() + text.Size()}, 5);
+        RawStream in(std::vector<uint8_t>(text.Data(), text.Data() + text.Size()), 5);  // refills of 5 bytes
         YStreamReader reader(in);
         YString line;
         std::vector<std::string> lines;

@@ -8,15 +8,6 @@
 
 namespace {
 
-TEST(YRandom, FollowsTheCongruentialSequence) {
-    YRandom::SetSeed(0);
-    EXPECT_EQ(YRandom::NextSeed(), 2531011u);
-    EXPECT_EQ(YRandom::Seed(), 2531011u);
-    // The draw is bits 16..30 of the next seed: 2531011 * 214013 + 2531011 wraps mod 2^32.
-    uint32_t expected = 2531011u * 214013u + 2531011u;
-    EXPECT_EQ(YRandom::Draw(), static_cast<int32_t>((expected >> 16) & 0x7FFF));
-}
-
 // Concurrent draws must neither repeat nor lose a state of the sequence.
 TEST(YRandom, ConcurrentDrawsTakeDistinctConsecutiveStates) {
     constexpr int kThreads = 4, kDraws = 20000;

@@ -111,21 +111,20 @@ TEST(YMemoryStream, WriteSeekAndClampingRules) {
     EXPECT_EQ(stream.GetSize(), 6);
     EXPECT_EQ(Contents(stream), (std::vector<uint8_t>{'a', '1', '2', '3', '4', '5'}));
 
-    stream.Seek(-10, YStream::kFromStart);
-    EXPECT_EQ(stream.GetPosition(), 0);
-    stream.Seek(100, YStream::kFromCurrent);
-    EXPECT_EQ(stream.GetPosition(), 6);
-    EXPECT_TRUE(stream.IsEnd());
+    // Seeks are held to the data, except past the end.
+    const struct {
+        int64_t offset;
+        int32_t origin;
+        int64_t position;
+    } seeks[] = {{-10, YStream::kFromStart, 0}, {100, YStream::kFromCurrent, 6}, {-2, YStream::kFromEnd, 4},
+                 {-3, YStream::kFromCurrent, 1}, {-100, YStream::kFromEnd, 0}, {-100, YStream::kFromCurrent, 0}};
+    for (const auto& seek : seeks) {
+        stream.Seek(seek.offset, seek.origin);
+        EXPECT_EQ(stream.GetPosition(), seek.position) << seek.offset << " from " << seek.origin;
+        EXPECT_EQ(stream.IsEnd(), seek.position == 6);
+    }
     stream.Seek(-2, YStream::kFromEnd);
-    EXPECT_EQ(stream.GetPosition(), 4);
     EXPECT_EQ(ByteAt(stream.GetData()), '4');
-    EXPECT_FALSE(stream.IsEnd());
-    stream.Seek(-3, YStream::kFromCurrent);
-    EXPECT_EQ(stream.GetPosition(), 1);
-    stream.Seek(-100, YStream::kFromEnd);
-    EXPECT_EQ(stream.GetPosition(), 0);
-    stream.Seek(-100, YStream::kFromCurrent);
-    EXPECT_EQ(stream.GetPosition(), 0);
 
     // Beyond the end: nothing to read, and a write fills the gap with zeros.
     stream.Seek(2, YStream::kFromEnd);

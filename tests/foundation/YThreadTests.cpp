@@ -101,32 +101,25 @@ TEST(YThread, ExitCodeOfRunUntilJoined) {
     EXPECT_TRUE(thread.Wait());  // nothing left to join
 }
 
-TEST(YThread, WaitOnANeverStartedThreadReturnsAtOnce) {
-    ProbeThread thread(Outcome::Return, 1);
-    EXPECT_TRUE(thread.Wait(0));
-    EXPECT_FALSE(thread.ran);
-}
-
 TEST(YThread, StopBeforeTheSystemThreadBeginsSkipsRun) {
-    ProbeThread thread(Outcome::Return, 9);
+    ProbeThread never(Outcome::Return, 1);
+    EXPECT_TRUE(never.Wait(0));  // never started: at once
+    ProbeThread thread(Outcome::Return, 9), resumed(Outcome::Return, 4);
     thread.SetPriority(YThread::Priority::Low);  // creates it suspended
+    resumed.SetPriority(YThread::Priority::Idle);
     std::this_thread::sleep_for(30ms);
     EXPECT_FALSE(thread.ran);  // suspended threads do not run
     thread.Stop();
     thread.Resume();
+    resumed.Resume();
     EXPECT_TRUE(thread.Wait());
     EXPECT_FALSE(thread.ran);
     EXPECT_FALSE(thread.finished);
     EXPECT_EQ(thread.SystemExitCode(), 0);
-}
-
-TEST(YThread, ResumedAfterPriorityItRuns) {
-    ProbeThread thread(Outcome::Return, 4);
-    thread.SetPriority(YThread::Priority::Idle);
-    thread.Resume();
-    EXPECT_TRUE(thread.Wait());
-    EXPECT_TRUE(thread.ran);
-    EXPECT_EQ(thread.SystemExitCode(), 4);
+    EXPECT_TRUE(resumed.Wait());  // resumed without a stop, it runs
+    EXPECT_TRUE(resumed.ran);
+    EXPECT_EQ(resumed.SystemExitCode(), 4);
+    EXPECT_FALSE(never.ran);
 }
 
 TEST_F(SystemReports, YExceptionInRunStillFinishesNotifiesAndDeletes) {

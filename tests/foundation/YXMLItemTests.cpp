@@ -1,6 +1,5 @@
 #include "TestStreams.h"
 
-#include "foundation/YMemoryStream.h"
 #include "foundation/YXMLItem.h"
 
 #include <gtest/gtest.h>
@@ -166,29 +165,6 @@ TEST(YXMLItem, DeepTreesNeedNoCallStack) {
     EXPECT_EQ(count, 300001);
     copy->RemoveAllSubItems();
     root.reset();
-}
-
-TEST(YXMLItem, BinaryDataInTheText) {
-    YXMLItem item("blob");
-    const uint8_t bytes[] = {0x00, 0xAB, 0xFF};
-    item.SetData(bytes, 3, false);
-    EXPECT_EQ(item.GetText().ToUtf8(), "00ABFF");
-    uint8_t back[4] = {};
-    EXPECT_EQ(item.GetData(back, 4, false), 3u);
-
-    std::string content(5000, 'z');
-    YMemoryStream source;
-    source.Write(content.data(), 5000);
-    item.SetData(source, true);
-    EXPECT_LT(item.GetText().Length(), 200u);
-    std::string unpacked(5000, '\0');
-    EXPECT_EQ(item.GetData(unpacked.data(), 5000, true), 5000u);
-    EXPECT_EQ(unpacked, content);
-    std::string tooMuch(5001, '\0');
-    ExpectYException([&] { item.GetData(tooMuch.data(), 5001, true); }, "Value doesn't have correct format.");
-    YMemoryStream target;
-    item.GetData(target, true);
-    EXPECT_EQ(target.GetSize(), 5000);
 }
 
 }  // namespace

@@ -75,15 +75,8 @@ TEST(YZLibStream, RoundTripsAcrossPieceBoundaries) {
 }
 
 TEST(YZLibStream, QualityChoosesTheLevel) {
-    EXPECT_EQ(YZLibStream::LevelForQuality(1), 0);
-    EXPECT_EQ(YZLibStream::LevelForQuality(10), 0);
-    EXPECT_EQ(YZLibStream::LevelForQuality(11), 1);
-    EXPECT_EQ(YZLibStream::LevelForQuality(90), 8);
-    EXPECT_EQ(YZLibStream::LevelForQuality(91), 9);
-    EXPECT_EQ(YZLibStream::LevelForQuality(100), 9);
-    EXPECT_EQ(YZLibStream::LevelForQuality(0), 0);
-    EXPECT_EQ(YZLibStream::LevelForQuality(500), 9);
-    EXPECT_EQ(YZLibStream::LevelForQuality(-40), 0);
+    const std::pair<int, int> levels[] = {{1, 0}, {10, 0}, {11, 1}, {90, 8}, {91, 9}, {100, 9}, {0, 0}, {500, 9}, {-40, 0}};
+    for (auto [quality, level] : levels) EXPECT_EQ(YZLibStream::LevelForQuality(quality), level) << quality;
 
     std::vector<uint8_t> text(20000, 'a');
     std::vector<uint8_t> stored = Compress(text, 5);

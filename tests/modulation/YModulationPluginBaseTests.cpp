@@ -53,14 +53,21 @@ protected:
     std::unique_ptr<LfoTestEffect> effect = std::make_unique<LfoTestEffect>();
 };
 
-TEST_F(ModulationBase, FreeRateAndSyncedQuarterNotesAreBothTwoHertz) {
-    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / 24000.0);
+TEST_F(ModulationBase, SyncTakesTempoAndSongPositionWhenReported) {
+    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / 24000.0);  // the free rate: 2 Hz
     double phase = 0.3;
     effect->HostSyncBlockUpdate(At(120.0, 7.0), phase);  // sync off: the host changes nothing
     EXPECT_EQ(phase, 0.3);
 
     SetSync(true);
-    effect->HostSyncBlockUpdate(At(120.0, 1.5), phase);
+    phase = 0.4;
+    effect->HostSyncBlockUpdate(At(-1.0, -1.0), phase);  // neither reported: still the rate's
+    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / 24000.0);
+    EXPECT_EQ(phase, 0.4);
+    effect->HostSyncBlockUpdate(At(60.0, -0.5), phase);  // tempo only
+    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / kFs);
+    EXPECT_EQ(phase, 0.4);
+    effect->HostSyncBlockUpdate(At(120.0, 1.5), phase);  // quarter notes at 120 BPM: 2 Hz again
     EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / 24000.0);
     EXPECT_DOUBLE_EQ(phase, 0.75);  // "Phase" 0.25 + 1.5 quarter notes at one cycle per quarter
 }
@@ -77,17 +84,6 @@ TEST_F(ModulationBase, EveryLengthAndTypeGivesItsNoteValue) {
             EXPECT_NEAR(SyncedHertz(90.0), hertz, hertz * 1e-12) << length << " " << type;
         }
     }
-}
-
-TEST_F(ModulationBase, UnreportedTempoOrPositionLeavesTheLfoAlone) {
-    SetSync(true);
-    double phase = 0.4;
-    effect->HostSyncBlockUpdate(At(-1.0, -1.0), phase);
-    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / 24000.0);  // still the rate's
-    EXPECT_EQ(phase, 0.4);
-    effect->HostSyncBlockUpdate(At(60.0, -0.5), phase);
-    EXPECT_DOUBLE_EQ(effect->PhaseIncrement(), 1.0 / kFs);
-    EXPECT_EQ(phase, 0.4);
 }
 
 TEST_F(ModulationBase, RateIsEnabledExactlyWhileSyncIsOff) {
