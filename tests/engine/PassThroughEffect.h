@@ -31,19 +31,16 @@ public:
 
     bool* ExternalSwitch(int32_t index) override { return index == kSync ? &sync : nullptr; }
 
-    int32_t Prepare(int32_t channels, double rate) override {
+    int32_t Prepare(int32_t channels, double) override {
         preparing = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(prepareMilliseconds));
         channels_ = channels;
-        rate_ = rate;
-        ++prepares;
         preparing = false;
         return 0;
     }
     void UpdateFromParameters() override {
         YScopedLock lock(mutex_);
         gain_ = table_[kGain].EffectiveValue();
-        ++updates;
     }
     void ProcessBlock(HostTransport&, float** inputs, float** outputs, int32_t count) override {
         YScopedLock lock(mutex_);
@@ -53,25 +50,20 @@ public:
             for (int32_t i = 0; i < count; ++i) outputs[c][i] = inputs[c][i] * gain;
         ++blocks;
     }
-    uint32_t GetTailSize() override { return tail; }
+    uint32_t GetTailSize() override { return 0xFFFFFFFF; }  // endless
 
     std::array<ParameterDefinition, kParameterCount>& Table() { return table_; }
     int32_t Channels() const { return channels_; }
-    double Rate() const { return rate_; }
 
     bool sync = false;
-    uint32_t tail = 0xFFFFFFFF;
     int prepareMilliseconds = 0;
     std::atomic<bool> preparing{false};
     std::atomic<int> violations{0};
-    std::atomic<int> prepares{0};
-    std::atomic<int> updates{0};
     std::atomic<int> blocks{0};
 
 private:
     std::array<ParameterDefinition, kParameterCount> table_;
     int32_t channels_ = 0;
-    double rate_ = 0.0;
     double gain_ = 1.0;
 };
 

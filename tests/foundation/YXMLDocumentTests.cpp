@@ -286,45 +286,32 @@ public:
     }
 
 private:
-    uint32_t Below(uint32_t n) { return random_() % n; }
+    uint32_t Below(std::size_t n) { return static_cast<uint32_t>(random_() % n); }
+    char16_t Pick(const std::u16string& from) { return from[Below(from.size())]; }
 
     YString Name() {
-        static const std::u16string first = u"abcxyzABCXYZ_\u00E9\u0416";
-        static const std::u16string rest = u"abcxyzABCXYZ_\u00E9\u041609.-:";
-        std::u16string name(1, first[Below(static_cast<uint32_t>(first.size()))]);
-        for (uint32_t n = Below(8); n > 0; --n) name += rest[Below(static_cast<uint32_t>(rest.size()))];
+        std::u16string name(1, Pick(u"abcxyzABCXYZ_\u00E9\u0416"));
+        for (uint32_t n = Below(8); n > 0; --n) name += Pick(u"abcxyzABCXYZ_\u00E9\u041609.-:");
         return YString(name);
     }
 
-    std::u16string Piece(bool blanks) {
-        static const std::u16string pieces[] = {u"a", u"Z", u"7", u"&", u"<", u">", u"'", u"\"", u"\n", u";",
-                                                u"#", u"&amp;", u"&#10;", u"\u00E9", u"\u20AC", u"\U0001F3B5",
-                                                u"\t", u" "};
-        uint32_t count = blanks ? 18 : 16;  // words take neither tabs nor blanks
-        return pieces[Below(count)];
-    }
-
-    YString Value() {
-        std::u16string value;
-        for (uint32_t n = Below(20); n > 0; --n) value += Piece(true);
-        return YString(value);
-    }
-
-    YString Text() {
+    // Words take neither tabs nor blanks (the last two pieces).
+    std::u16string Pieces(uint32_t count, bool blanks) {
+        static const std::u16string pieces[] = {u"a", u"Z", u"7", u"&", u"<", u">", u"'", u"\"", u"\n", u";", u"#", u"&amp;",
+                                                u"&#10;", u"\u00E9", u"\u20AC", u"\U0001F3B5", u"\t", u" "};
         std::u16string text;
-        uint32_t words = Below(3) == 0 ? 0 : Below(40);
-        for (uint32_t w = 0; w < words; ++w) {
-            if (w > 0) text += u' ';
-            for (uint32_t n = 1 + Below(12); n > 0; --n) text += Piece(false);
-        }
-        return YString(text);
+        for (; count > 0; --count) text += pieces[Below(blanks ? 18 : 16)];
+        return text;
     }
 
     void Fill(YXMLItem& item, int depth) {
-        for (uint32_t n = Below(6); n > 0; --n) item.SetAttribute(Name(), Value());
-        item.SetText(Text());
-        if (depth >= 4) return;
-        for (uint32_t n = Below(5); n > 0; --n) Fill(*item.AddSubItem(Name()), depth + 1);
+        for (uint32_t n = Below(6); n > 0; --n) item.SetAttribute(Name(), YString(Pieces(Below(20), true)));
+        std::u16string text;
+        for (uint32_t w = 0, words = Below(3) == 0 ? 0 : Below(40); w < words; ++w)
+            text += (w > 0 ? u" " : u"") + Pieces(1 + Below(12), false);
+        item.SetText(YString(text));
+        if (depth < 4)
+            for (uint32_t n = Below(5); n > 0; --n) Fill(*item.AddSubItem(Name()), depth + 1);
     }
 
     std::mt19937 random_;

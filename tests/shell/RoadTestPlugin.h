@@ -24,11 +24,8 @@ public:
     int32_t channelMode = 0;
     bool surroundEnables[8] = {true, true, true, true, true, true, true, true};
     int32_t subBlockLimit = 2147483647;
-    int32_t interpolationBlock = 256;
-    bool smoothGain = true;
     std::vector<Call> calls;
     int32_t prepareOnceCalls = 0;
-    int32_t updates = 0;
 
     RoadTestPlugin() { calls.reserve(4096); }
 
@@ -36,15 +33,14 @@ public:
         YScopedLock parameters(parameterLock);
         YScopedLock editor(editorLock);
         YScopedLock processing(processingLock);
-        std::vector<InterpolatedParameter> list;
-        if (smoothGain) list.push_back(InterpolatedParameter{});
+        std::vector<InterpolatedParameter> list(1);
         PrepareRoad(channelMode, surroundEnables, list);
     }
     int32_t GetLatency() override { return latency; }
     int32_t Processed() const { return ProcessedChannels(); }
 
 protected:
-    void PreBlock(float**, float**, int32_t) override { SetSubBlockLimits(subBlockLimit, interpolationBlock); }
+    void PreBlock(float**, float**, int32_t) override { SetSubBlockLimits(subBlockLimit, 256); }
     void PrepareForProcessingOnce(float**, float**, int32_t) override { ++prepareOnceCalls; }
     void Process(float** inputs, float** outputs, int32_t frames) override {
         const double applied = gainInterpolating ? smoothedGain : gain;
@@ -57,7 +53,7 @@ protected:
         smoothedGain = value;
         gainInterpolating = interpolating;
     }
-    void UpdateFromParameters() override { ++updates; }
+    void UpdateFromParameters() override {}
 };
 
 // A run of parameters that remembers the last write.
