@@ -1,5 +1,6 @@
 #include "HostTestSupport.h"
 
+#include "shell/CreateAudioPlugin.h"
 #include "shell/YStateChunk.h"
 
 #include <algorithm>
@@ -119,6 +120,40 @@ TEST_P(Audio, HostedProcessingEqualsTheEngine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BlockSizes, Audio, ::testing::Values(1, 64, 333, 1024, 4096));
+
+// Vortalis itself, moved away from its defaults (more stages, feedback, saturation,
+// tempo sync), through both interfaces against its engine built into this program.
+TEST(ProductAudio, TheLoadedPluginSoundsAsItsEngine) {
+    if (!PluginBuilt(kProduct)) GTEST_SKIP() << kProduct << " is not built";
+    auto library = Load(kProduct);
+    ASSERT_TRUE(library);
+    const std::pair<const char*, double> settings[] = {
+        {"Depth", 0.8}, {"delays", 0.3}, {"feedback", 0.9}, {"Saturation", 0.4}, {"InvertFeedback", 1.0}, {"sync", 1.0}};
+    for (int32_t blockSize : {64, 333, 1024}) {
+        for (const bool vst3 : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (vst3 ? "vst3 " : "vst2 ") << blockSize);
+            std::unique_ptr<YHostedPlugin> plugin;
+            if (vst3)
+                plugin = MakeVst3(library);
+            else
+                plugin = MakeVst2(library);
+            ASSERT_TRUE(plugin && plugin->Prepare(kRate, blockSize, 2, 2));
+            DirectEngine engine(kRate, CreateAudioPlugin());
+            for (const auto& [id, value] : settings) {
+                int32_t index = 0;
+                while (index < engine.Plugin().GetParameterCount() && engine.Plugin().GetParameterID(index) != YString::FromUtf8(id)) ++index;
+                ASSERT_LT(index, engine.Plugin().GetParameterCount()) << id;
+                engine.Plugin().SetParameter(index, value);
+                plugin->SetParameter(static_cast<uint32_t>(index), value);
+            }
+            const Rendered hosted = RenderHosted(*plugin, blockSize);
+            const Rendered direct = RenderDirect(engine, blockSize);
+            EXPECT_GT(MaxDifference(direct.left, Signal(kLength).channels[0]), 0.05f);  // the phaser did act
+            EXPECT_LE(MaxDifference(hosted.left, direct.left), 1e-6f);
+            EXPECT_LE(MaxDifference(hosted.right, direct.right), 1e-6f);
+        }
+    }
+}
 
 TEST(AudioProbe, TransportAndNotesShowInTheOutput) {
     // Silence in, so the output is the probe alone: the scripted tempo while playing,

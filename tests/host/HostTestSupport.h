@@ -80,17 +80,17 @@ struct BlockScript {
     std::vector<YHostMIDIEvent> midi;
 };
 
-// The test plug-in's engine without library or binding, fed as the bindings feed it.
+// A plug-in's engine without library or binding, fed as the bindings feed it: the
+// test plug-in unless another is given.
 class DirectEngine {
 public:
-    explicit DirectEngine(double rate = 48000.0) {
-        plugin_.reset(static_cast<TestAudioEffectPlugin*>(MakeTestAudioPlugin(&TestProbeEffectFactory)));
+    explicit DirectEngine(double rate = 48000.0, YAudioPlugin* plugin = MakeTestAudioPlugin(&TestProbeEffectFactory))
+        : plugin_(plugin), rate_(rate) {
         plugin_->SetSampleRate(rate);
         plugin_->SetChannels(2, 2);
         plugin_->InitProcessing();
-        rate_ = rate;
     }
-    TestAudioEffectPlugin& Plugin() { return *plugin_; }
+    YAudioPlugin& Plugin() { return *plugin_; }
 
     // One block: transport as the bindings set it, MIDI, then the audio.
     void Run(const BlockScript& script, const float* const* inputs, float* const* outputs, int32_t frames) {
@@ -109,7 +109,7 @@ public:
     }
 
 private:
-    std::unique_ptr<TestAudioEffectPlugin> plugin_;
+    std::unique_ptr<YAudioPlugin> plugin_;
     double rate_;
     double ppq_ = 0.0;
     double lastPpq_ = 0.0;
