@@ -35,17 +35,4 @@ TEST(YRealFFT, MatchesTheDefinitionAndInvertsUnscaled) {
     }
 }
 
-// Bin k = (a cos t, -a sin t) synthesises 2 a cos(2 pi k i / N - t): the form the
-// harmonics mode relies on.
-TEST(YRealFFT, InverseOfOneBinIsAPhasedCosine) {
-    YRealFFT fft(13);
-    std::vector<std::complex<double>> bins(4097);
-    const double a = 0.3, t = 0.7;
-    bins[5] = {a * std::cos(t), -a * std::sin(t)};
-    std::vector<double> out(8192);
-    fft.Inverse(bins.data(), out.data());
-    for (int i = 0; i < 8192; i += 97)
-        EXPECT_NEAR(out[i], 2 * a * std::cos(2 * std::numbers::pi * 5 * i / 8192 - t), 1e-12) << i;
-}
-
 }  // namespace
