@@ -46,29 +46,27 @@ TEST_F(ParameterModel, ShapeCurvesBothWays) {
 
 TEST_F(ParameterModel, EnumerationBinsAndBooleanThreshold) {
     ParameterEnumT<ParameterBase> mode(&owner, 2, &Def(PassThroughEffect::kMode));
-    ParameterDefinition& d = Def(PassThroughEffect::kMode);
-    mode.SetValue(0, 0.4, false);
-    EXPECT_EQ(d.value, 1.0);
-    mode.SetValue(0, 0.5, false);
-    EXPECT_EQ(d.value, 2.0);
-    mode.SetValue(0, 1.0, false);
-    EXPECT_EQ(d.value, 3.0);
-    mode.SetValue(0, 0.0, false);
-    EXPECT_EQ(d.value, 0.0);
-    d.value = 1.0;
-    EXPECT_DOUBLE_EQ(mode.GetValue(0), 1.0 / 3.0);
-    mode.SetValue(0, mode.GetValue(0), false);
-    EXPECT_EQ(d.value, 1.0);
-    EXPECT_EQ(mode.GetValueName(0), YString("One"));
-    EXPECT_DOUBLE_EQ(mode.ParseValueName(0, " three "), 1.0);
-
     ParameterBoolT<ParameterBase> toggle(&owner, 3, &Def(PassThroughEffect::kSwitch));
-    toggle.SetValue(0, 0.49, false);
-    EXPECT_EQ(Def(PassThroughEffect::kSwitch).value, 0.0);
-    toggle.SetValue(0, 0.5, false);
-    EXPECT_EQ(Def(PassThroughEffect::kSwitch).value, 1.0);
+    const struct {
+        ParameterBase& parameter;
+        int index;
+        double normalised, stored;
+    } writes[] = {{mode, PassThroughEffect::kMode, 0.4, 1}, {mode, PassThroughEffect::kMode, 0.5, 2},
+                  {mode, PassThroughEffect::kMode, 1.0, 3}, {mode, PassThroughEffect::kMode, 0.0, 0},
+                  {toggle, PassThroughEffect::kSwitch, 0.49, 0}, {toggle, PassThroughEffect::kSwitch, 0.5, 1}};
+    for (const auto& w : writes) {
+        w.parameter.SetValue(0, w.normalised, false);
+        EXPECT_EQ(Def(w.index).value, w.stored) << w.index << " at " << w.normalised;
+    }
     EXPECT_EQ(toggle.GetValueName(0), YString("on"));
     EXPECT_DOUBLE_EQ(toggle.GetDefaultValue(0), 0.5);  // the kinds without their own rule
+
+    Def(PassThroughEffect::kMode).value = 1.0;
+    EXPECT_DOUBLE_EQ(mode.GetValue(0), 1.0 / 3.0);
+    mode.SetValue(0, mode.GetValue(0), false);
+    EXPECT_EQ(Def(PassThroughEffect::kMode).value, 1.0);
+    EXPECT_EQ(mode.GetValueName(0), YString("One"));
+    EXPECT_DOUBLE_EQ(mode.ParseValueName(0, " three "), 1.0);
 
     ParameterIntT<ParameterBase> count(&owner, 1, &Def(PassThroughEffect::kCount));
     count.SetValue(0, 0.5, false);  // 1 + 99 * 0.5 = 50.5, rounded half up

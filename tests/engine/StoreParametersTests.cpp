@@ -62,31 +62,9 @@ TEST(StoreParameters, DefaultsAreLeftOutAndEveryKindRoundTrips) {
     EXPECT_EQ(loaded.table[StoredEffect::kName].text, YString("abc"));
 }
 
-TEST(StoreParameters, ReadValuesAreHeldToTheirRangesAndMissingOnesAreDefaults) {
-    StoredEffect effect;
-    YXMLItem element("settings");
-    element.SetAttribute("parameterDepth", "2.5");
-    element.SetAttribute("parameterdelays", "1000");
-    element.SetAttribute("parameterShapeModeEnum", "sQuArEd");
-    effect.Store(element, true);
-    EXPECT_EQ(effect.Value(StoredEffect::kWet), 1.0);
-    EXPECT_EQ(effect.Value(StoredEffect::kStages), 100.0);
-    EXPECT_EQ(effect.Value(StoredEffect::kShape), 1.0);
-    element.SetAttribute("parameterShapeModeEnum", "Cubic");  // unknown: the first item
-    effect.Store(element, true);
-    EXPECT_EQ(effect.Value(StoredEffect::kShape), 0.0);
-
-    effect.sync = true;
-    YXMLItem empty("settings");
-    effect.Store(empty, true);
-    EXPECT_EQ(effect.Value(StoredEffect::kWet), 0.4);
-    EXPECT_EQ(effect.Value(StoredEffect::kStages), 10.0);
-    EXPECT_FALSE(effect.sync);
-    // log10 400 = 2.60205999..., as its 6-decimal text reads back.
-    EXPECT_EQ(effect.Value(StoredEffect::kFrequency), 2.60206);
-}
-
-TEST(StoreParameters, LoadingLeavesTheFlagsAlone) {
+// Loading holds values to their ranges, reads item names without case, takes the
+// defaults for what is missing and leaves the flags alone.
+TEST(StoreParameters, LoadingHoldsRangesAndTakesDefaultsButLeavesTheFlags) {
     StoredEffect effect;
     effect.table[StoredEffect::kWet].SetFlag(0, 1, true);
     effect.table[StoredEffect::kWet].SetFlag(0, ParameterDefinition::kMarksDirtyBit, false);
@@ -98,12 +76,26 @@ TEST(StoreParameters, LoadingLeavesTheFlagsAlone) {
     };
     const auto before = flags();
     YXMLItem element("settings");
-    element.SetAttribute("parameterDepth", "0.7");
-    element.SetAttribute("parameterdelays", "7");
+    element.SetAttribute("parameterDepth", "2.5");
+    element.SetAttribute("parameterdelays", "1000");
+    element.SetAttribute("parameterShapeModeEnum", "sQuArEd");
     element.SetAttribute("parametersync", "1");
     effect.Store(element, true);
-    EXPECT_EQ(effect.Value(StoredEffect::kStages), 7.0);
+    EXPECT_EQ(effect.Value(StoredEffect::kWet), 1.0);
+    EXPECT_EQ(effect.Value(StoredEffect::kStages), 100.0);
+    EXPECT_EQ(effect.Value(StoredEffect::kShape), 1.0);
     EXPECT_EQ(flags(), before);
+    element.SetAttribute("parameterShapeModeEnum", "Cubic");  // unknown: the first item
+    effect.Store(element, true);
+    EXPECT_EQ(effect.Value(StoredEffect::kShape), 0.0);
+
+    YXMLItem empty("settings");
+    effect.Store(empty, true);
+    EXPECT_EQ(effect.Value(StoredEffect::kWet), 0.4);
+    EXPECT_EQ(effect.Value(StoredEffect::kStages), 10.0);
+    EXPECT_FALSE(effect.sync);
+    // log10 400 = 2.60205999..., as its 6-decimal text reads back.
+    EXPECT_EQ(effect.Value(StoredEffect::kFrequency), 2.60206);
 }
 
 }  // namespace
