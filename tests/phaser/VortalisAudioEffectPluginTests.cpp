@@ -56,7 +56,6 @@ TEST_F(Phaser, ParameterTextsBothWays) {
                  {P::kMode, 10, "10"}, {P::kShapeMode, 2, "Logarithmic"}, {P::kMaxFrequency, std::log10(2000.0), "2000 Hz"},
                  {P::kMinFrequency, std::log10(20000.0), "20.0 kHz"}, {P::kSyncPhase, 0.0, "0\xC2\xB0 (0%)"}};
     for (const auto& c : shown) EXPECT_EQ(phaser->Definition(c.index).TextOf(c.value).ToUtf8(), c.text);
-    EXPECT_NEAR(phaser->Definition(P::kDryWet).defaultValue, 0.4, 1e-12);
     const struct {
         P::Index index;
         const char* typed;
@@ -82,27 +81,22 @@ TEST_F(Phaser, ParameterUpdate) {
     Set(P::kPhaseDifference, -1.0);
     phaser->UpdateFromParameters();
     EXPECT_DOUBLE_EQ(phaser->ChannelPhaseOffset(1), 0.0);
-    Set(P::kSaturation, 0.3);
-    phaser->UpdateFromParameters();
-    EXPECT_DOUBLE_EQ(phaser->SaturationMix(), 0.3);
-    EXPECT_DOUBLE_EQ(phaser->CleanMix(), 0.7);
 }
 
 TEST_F(Phaser, RaisingModeClearsOnlyTheNewStages) {
     Prepare(2);
-    for (int k = 0; k < 100; ++k)
-        for (int c = 0; c < 2; ++c) phaser->Chain().Memory(k, c) = 1.0;
+    auto fill = [this](double value) {
+        for (int k = 0; k < 100; ++k)
+            for (int c = 0; c < 2; ++c) phaser->Chain().Memory(k, c) = value;
+    };
+    fill(1.0);
     Set(P::kMode, 20);
     phaser->UpdateFromParameters();
     EXPECT_EQ(phaser->ActiveStages(), 20);
-    for (int c = 0; c < 2; ++c) {
-        EXPECT_EQ(phaser->Chain().Memory(9, c), 1.0);
-        EXPECT_EQ(phaser->Chain().Memory(10, c), 0.0);
-        EXPECT_EQ(phaser->Chain().Memory(19, c), 0.0);
-        EXPECT_EQ(phaser->Chain().Memory(20, c), 1.0);
-    }
-    for (int k = 0; k < 100; ++k) phaser->Chain().Memory(k, 0) = 2.0;
-    Set(P::kMode, 5);
+    for (int k = 0; k < 100; ++k)
+        for (int c = 0; c < 2; ++c) EXPECT_EQ(phaser->Chain().Memory(k, c), k >= 10 && k < 20 ? 0.0 : 1.0) << k << " " << c;
+    fill(2.0);
+    Set(P::kMode, 5);  // lowering keeps everything
     phaser->UpdateFromParameters();
     for (int k = 0; k < 100; ++k) EXPECT_EQ(phaser->Chain().Memory(k, 0), 2.0);
 }
@@ -110,9 +104,6 @@ TEST_F(Phaser, RaisingModeClearsOnlyTheNewStages) {
 TEST_F(Phaser, SoftClipperValues) {
     Prepare(1);
     const SoftClipper& clipper = phaser->Clipper();
-    EXPECT_DOUBLE_EQ(clipper.Scale(), 3.0);
-    EXPECT_DOUBLE_EQ(clipper.Range(), 1.0 / 3.0);
-    EXPECT_NEAR(clipper.Gain(), 3.0, 1e-15);
     const double q = clipper.Evaluate(0.5);
     EXPECT_NEAR(q, 0.5 * 3.25 / 1.75, 1e-15);
     EXPECT_NEAR(q + (q - 0.5) * (q - 0.5), 1.1122448979591837, 1e-15);
@@ -249,32 +240,24 @@ TEST(PhaserReference, FusedPathWithinRounding) {
 }
 
 TEST_F(Phaser, OneBlockOrManyGiveTheSameSound) {
-    Set(P::kFeedback, 0.8);
-    Set(P::kSaturation, 0.5);
-    Set(P::kMode, 24);
-    std::mt19937 random(9);
     const int total = 4000;
-    Channels in(2, total);
+    std::mt19937 random(9);
+    Channels in(2, total), whole(2, total), pieces(2, total);
     in.Noise(random);
-    Prepare(2);
-    Channels whole(2, total);
-    Run(in, whole, total);
-
-    auto second = std::make_unique<P>();
-    phaser.swap(second);
-    Set(P::kFeedback, 0.8);
-    Set(P::kSaturation, 0.5);
-    Set(P::kMode, 24);
-    Prepare(2);
-    Channels pieces(2, total);
-    const int sizes[] = {1, 7, 64, 500, 333, 1024, 2, 999};
-    int at = 0;
-    for (int k = 0; at < total; ++k) {
-        int n = std::min(sizes[k % 8], total - at);
-        float* inputs[2] = {in.data[0].data() + at, in.data[1].data() + at};
-        float* outputs[2] = {pieces.data[0].data() + at, pieces.data[1].data() + at};
-        phaser->ProcessBlock(context, inputs, outputs, n);
-        at += n;
+    for (Channels* out : {&whole, &pieces}) {
+        phaser = std::make_unique<P>();
+        Set(P::kFeedback, 0.8);
+        Set(P::kSaturation, 0.5);
+        Set(P::kMode, 24);
+        Prepare(2);
+        const int sizes[] = {1, 7, 64, 500, 333, 1024, 2, 999};
+        for (int at = 0, k = 0; at < total; ++k) {
+            const int n = out == &whole ? total : std::min(sizes[k % 8], total - at);
+            float* inputs[2] = {in.data[0].data() + at, in.data[1].data() + at};
+            float* outputs[2] = {out->data[0].data() + at, out->data[1].data() + at};
+            phaser->ProcessBlock(context, inputs, outputs, n);
+            at += n;
+        }
     }
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < total; ++i) ASSERT_NEAR(pieces.data[c][i], whole.data[c][i], 1e-5) << c << ":" << i;
