@@ -130,37 +130,28 @@ TEST_F(Phaser, DryOnlyPassesTheOffsetInput) {
     EXPECT_GT(out.data[1][10], 0.0f);  // silence comes out as about 1e-15
 }
 
-TEST_F(Phaser, OneStageAtTheNyquistFrequencyIsADelay) {
-    // 20 kHz at 40 kHz: w = 1, so a = 0 and the wet signal is the input one sample later.
-    Set(P::kDryWet, 1.0);
-    Set(P::kFeedback, 0.0);
-    Set(P::kMode, 1);
-    Set(P::kMinFrequency, std::log10(20000.0));
-    Set(P::kMaxFrequency, std::log10(20000.0));
-    Prepare(1, 40000.0);
-    std::mt19937 random(5);
-    Channels in(1, 64), out(1, 64);
-    in.Noise(random);
-    Run(in, out, 64);
-    for (int i = 1; i < 64; ++i) EXPECT_NEAR(out.data[0][i], in.data[0][i - 1], 1e-6) << i;
-}
-
+// With equal min and max frequency the sweep is constant and a single stage is a
+// first-order all-pass: impulse response -a, then (1 - a^2) a^(n-1). At the Nyquist
+// frequency (20 kHz at 40 kHz) w = 1, so a = 0 and the stage is a one-sample delay.
 TEST_F(Phaser, ConstantSweepIsAFirstOrderAllPass) {
     Set(P::kDryWet, 1.0);
     Set(P::kFeedback, 0.0);
     Set(P::kMode, 1);
-    for (int mode = 0; mode < 3; ++mode) {
-        Set(P::kShapeMode, mode);
-        Set(P::kMinFrequency, std::log10(1000.0));
-        Set(P::kMaxFrequency, std::log10(1000.0));
-        Prepare(1, 48000.0);
-        Channels in(1, 32), out(1, 32);
-        in.data[0][0] = 1.0f;
-        Run(in, out, 32);
-        const double w = static_cast<float>(1000.0 * 2.0 / 48000.0);
-        const double a = (1 - w) / (1 + w);
-        EXPECT_NEAR(out.data[0][0], -a, 1e-5) << mode;
-        for (int n = 1; n < 32; ++n) EXPECT_NEAR(out.data[0][n], (1 - a * a) * std::pow(a, n - 1), 1e-5) << mode << " " << n;
+    for (const auto& [hertz, rate] : {std::pair{1000.0, 48000.0}, std::pair{20000.0, 40000.0}}) {
+        for (int mode = 0; mode < 3; ++mode) {
+            Set(P::kShapeMode, mode);
+            Set(P::kMinFrequency, std::log10(hertz));
+            Set(P::kMaxFrequency, std::log10(hertz));
+            Prepare(1, rate);
+            Channels in(1, 32), out(1, 32);
+            in.data[0][0] = 1.0f;
+            Run(in, out, 32);
+            const double w = static_cast<float>(hertz * 2.0 / rate);
+            const double a = (1 - w) / (1 + w);
+            EXPECT_NEAR(out.data[0][0], -a, 1e-5) << hertz << " Hz, mode " << mode;
+            for (int n = 1; n < 32; ++n)
+                EXPECT_NEAR(out.data[0][n], (1 - a * a) * std::pow(a, n - 1), 1e-5) << hertz << " Hz, mode " << mode << " " << n;
+        }
     }
 }
 
