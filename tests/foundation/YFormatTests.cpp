@@ -1,8 +1,7 @@
-#include "foundation/YException.h"
+#include "TestStreams.h"
+
 #include "foundation/YFormat.h"
 #include "foundation/YScan.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -13,7 +12,6 @@ TEST(YFormat, EscapesAndArgumentOrder) {
     EXPECT_EQ(F(YFormat("a}}b")), "a}b");
     EXPECT_EQ(F(YFormat("a}xb")), "axb");  // "}" drops itself and keeps the next character
     EXPECT_EQ(F(YFormat("{1}{0}").Arg(YString("A")).Arg(YString("B"))), "BA");
-    EXPECT_EQ(F(YFormat("{0}{1}").Arg(YString("A")).Arg(YString("B"))), "AB");
     EXPECT_EQ(F(YFormat("x{1}y{0}z").Arg(YString("first")).Arg(YString("second"))), "xsecondyfirstz");
     EXPECT_EQ(F(YFormat("{2}-{0}-{1}").Arg(1).Arg(2).Arg(3)), "3-1-2");
     // An index named twice keeps only its last place.
@@ -23,10 +21,8 @@ TEST(YFormat, EscapesAndArgumentOrder) {
 TEST(YFormat, IntegerOptions) {
     EXPECT_EQ(F(YFormat("{0 5}").Arg(42)), "   42");
     EXPECT_EQ(F(YFormat("{0;05}").Arg(-42)), "-00042");
-    EXPECT_EQ(F(YFormat("{0;03}").Arg(-5)), "-005");
     EXPECT_EQ(F(YFormat("{0x}").Arg(255)), "FF");
     EXPECT_EQ(F(YFormat("{0;+}").Arg(0)), "0");
-    EXPECT_EQ(F(YFormat("{0;+}").Arg(3)), "+3");
     EXPECT_EQ(F(YFormat("{0;+}").Arg(3u)), "+3");
     EXPECT_EQ(F(YFormat("{0;+03}").Arg(7)), "+007");
     EXPECT_EQ(F(YFormat("{0x;02}{1x;02}{2x;02}{3x;02}").Arg(255).Arg(0).Arg(160).Arg(255)), "FF00A0FF");
@@ -46,19 +42,12 @@ TEST(YFormat, DoubleOptions) {
     EXPECT_EQ(F(YFormat("{0;.12}").Arg(1234567.891)), "1234567.891");
     EXPECT_EQ(F(YFormat("{0;.10}").Arg(1e-7)), "1e-07");
     EXPECT_EQ(F(YFormat("{0 8.1}").Arg(3.25)), "3.2");  // no width for doubles
-    EXPECT_EQ(F(YFormat("{0} dB").Arg(-6.196)), "-6.1960 dB");
     EXPECT_EQ(F(YFormat("{0}{1} ({2.1}%)").Arg(90.0).Arg(YString(u"\u00B0")).Arg(25.0)), "90.0000\xC2\xB0 (25.0%)");
 }
 
 TEST(YFormat, UnterminatedFieldRaises) {
-    for (const char* pattern : {"abc{0", "{0;+", "{"}) {
-        try {
-            YFormat{YString::FromLatin1(pattern)};
-            FAIL() << pattern;
-        } catch (const YException& e) {
-            EXPECT_EQ(e.Message(), YString("Formatting string ends in an argument speci" "fication."));
-        }
-    }
+    for (const char* pattern : {"abc{0", "{0;+", "{"})
+        ExpectYException([&] { YFormat{YString::FromLatin1(pattern)}; }, "Formatting string ends in an argument speci" "fication.");
     EXPECT_THROW(YScan("{1", "1"), YException);
 }
 
