@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/YByteBuffer.h"
 #include "foundation/YException.h"
 #include "foundation/YStream.h"
 
@@ -21,6 +22,8 @@ void ExpectYException(Body&& body, const std::string& message, int32_t code = 0)
         EXPECT_EQ(e.Code(), code) << message;
     }
 }
+
+inline std::vector<uint8_t> Bytes(const YByteBuffer& buffer) { return {buffer.Data(), buffer.Data() + buffer.Size()}; }
 
 // A stream that implements only Read and Write (the base does the rest), over bytes
 // it hands out at most piece at a time; records the size of every write.

@@ -11,8 +11,6 @@ std::u16string DecodeUTF8(std::vector<uint8_t> bytes) {
     return YEncoding::GetUTF8Codec().Decode(YByteBuffer::Borrow(bytes.data(), bytes.size())).ToU16();
 }
 
-std::vector<uint8_t> Bytes(const YByteBuffer& buffer) { return {buffer.Data(), buffer.Data() + buffer.Size()}; }
-
 TEST(YEncoding, UTF8DecodingOfMarksAstralAndBrokenSequences) {
     EXPECT_EQ(DecodeUTF8({0xEF, 0xBB, 0xBF, 0x41}), u"A");
     EXPECT_EQ(DecodeUTF8({0xF0, 0x9F, 0x8E, 0xB5}), std::u16string({0xD83C, 0xDFB5}));

@@ -9,11 +9,6 @@
 
 namespace {
 
-std::vector<uint8_t> Contents(const YMemoryStream& stream) {
-    const YByteBuffer& buffer = stream.GetBuffer();
-    return {buffer.Data(), buffer.Data() + buffer.Size()};
-}
-
 int ByteAt(const uint8_t* data, std::size_t index = 0) { return data ? data[index] : -1; }
 
 // A base stream whose position and size come from its byte source, for the base Seek.
@@ -100,7 +95,7 @@ TEST(YMemoryStream, WriteSeekAndClampingRules) {
     stream.Seek(1, YStream::kFromStart);
     stream.Write("12345", 5);
     EXPECT_EQ(stream.GetSize(), 6);
-    EXPECT_EQ(Contents(stream), (std::vector<uint8_t>{'a', '1', '2', '3', '4', '5'}));
+    EXPECT_EQ(Bytes(stream.GetBuffer()), (std::vector<uint8_t>{'a', '1', '2', '3', '4', '5'}));
 
     // Seeks are held to the data, except past the end.
     const struct {
@@ -125,7 +120,7 @@ TEST(YMemoryStream, WriteSeekAndClampingRules) {
     char line[4];
     EXPECT_EQ(stream.ReadLine(line, sizeof line), YStream::kLineEndOfData);
     stream.Write("z", 1);
-    EXPECT_EQ(Contents(stream), (std::vector<uint8_t>{'a', '1', '2', '3', '4', '5', 0, 0, 'z'}));
+    EXPECT_EQ(Bytes(stream.GetBuffer()), (std::vector<uint8_t>{'a', '1', '2', '3', '4', '5', 0, 0, 'z'}));
 
     ExpectYException([&] { stream.Seek(0, 3); }, "Invalid seek origin.", YException::kInvalidSeekOrigin);
 }

@@ -28,8 +28,7 @@ std::vector<uint8_t> Compress(const std::vector<uint8_t>& bytes, int quality = 1
     YZLibStream zlib(&memory, true, quality);
     zlib.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
     zlib.Finish();
-    const YByteBuffer& out = memory.GetBuffer();
-    return {out.Data(), out.Data() + out.Size()};
+    return Bytes(memory.GetBuffer());
 }
 
 // Inflates everything, reading in pieces of piece bytes.
@@ -55,8 +54,7 @@ TEST(YZLibStream, RoundTripsAcrossPieceBoundaries) {
         }
         EXPECT_EQ(compressor.GetPosition(), static_cast<int64_t>(size));
         compressor.Finish();
-        const YByteBuffer& out = memory.GetBuffer();
-        std::vector<uint8_t> compressed(out.Data(), out.Data() + out.Size());
+        std::vector<uint8_t> compressed = Bytes(memory.GetBuffer());
         ASSERT_GE(compressed.size(), 2u);
         EXPECT_EQ(compressed[0], 0x78);  // zlib format, 32 KB window
         EXPECT_EQ(compressed[1], 0xDA);  // level 9
@@ -168,8 +166,7 @@ TEST(YBinaryText, PlainAndCompressedForms) {
         YString text = YBinaryText::FromStream(source, compressed);
         YMemoryStream target;
         YBinaryText::ToStream(text, target, compressed);
-        const YByteBuffer& out = target.GetBuffer();
-        EXPECT_EQ(std::vector<uint8_t>(out.Data(), out.Data() + out.Size()), block) << compressed;
+        EXPECT_EQ(Bytes(target.GetBuffer()), block) << compressed;
     }
 }
 
