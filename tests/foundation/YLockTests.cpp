@@ -19,6 +19,19 @@ auto OnOtherThread(F f) {
     return std::async(std::launch::async, f).get();
 }
 
+// Runs body on another thread and gives the message of the YException it raised.
+template <typename F>
+std::string RaisedOnOtherThread(F body) {
+    return OnOtherThread([&]() -> std::string {
+        try {
+            body();
+            return "nothing raised";
+        } catch (const YException& e) {
+            return e.Message().ToUtf8();
+        }
+    });
+}
+
 TEST(YLock, TryAcquireFailsWhileAnotherThreadOwnsIt) {
     YLock lock;
     ASSERT_FALSE(lock.Acquire(YSynchronizer::kInfinite));
@@ -52,15 +65,7 @@ TEST(YLock, AnyOtherTimeoutWaitsForEver) {
 TEST(YScopedLock, RaisesWhenTheLockIsBusy) {
     YLock lock;
     YScopedLock held(lock);
-    std::string message = OnOtherThread([&]() -> std::string {
-        try {
-            YScopedLock attempt(lock, 0);
-            return "acquired";
-        } catch (const YException& e) {
-            return e.Message().ToUtf8();
-        }
-    });
-    EXPECT_EQ(message, "Could not acquire mutex.");
+    EXPECT_EQ(RaisedOnOtherThread([&] { YScopedLock attempt(lock, 0); }), "Could not acquire mutex.");
 }
 
 TEST(YMutex, AbandonedMutexPassesToTheNextWaiter) {
@@ -175,15 +180,8 @@ TEST_F(YERWLockTest, ReaderUpgradesOnceOtherReadersLeave) {
 TEST_F(YERWLockTest, ScopedEmulatedLockRaisesOnTimeout) {
     YScopedEmulatedLock none(nullptr, W);  // a null object does nothing
     YScopedEmulatedLock writing(&lock, W);
-    std::string message = OnOtherThread([&]() -> std::string {
-        try {
-            YScopedEmulatedLock reading(&lock, R, 20);
-            return "acquired";
-        } catch (const YException& e) {
-            return e.Message().ToUtf8();
-        }
-    });
-    EXPECT_EQ(message, "Could not acquire emulated synchronization object.");
+    EXPECT_EQ(RaisedOnOtherThread([&] { YScopedEmulatedLock reading(&lock, R, 20); }),
+              "Could not acquire emulated synchronization object.");
 }
 
 }  // namespace
