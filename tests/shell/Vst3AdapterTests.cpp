@@ -38,10 +38,10 @@ protected:
     tresult Run(int32_t frames, float level = 1.0f, IEventList* outputEvents = nullptr) {
         for (auto& channel : input) channel.assign(static_cast<std::size_t>(frames), level);  // no allocation once grown
         for (auto& channel : output) channel.assign(static_cast<std::size_t>(frames), 0.0f);
-        inPointers = {input[0].data(), input[1].data()};
-        outPointers = {output[0].data(), output[1].data()};
-        AudioBusBuffers in{2, 0, {inPointers.data()}};
-        AudioBusBuffers out{2, 0, {outPointers.data()}};
+        float* inPointers[2] = {input[0].data(), input[1].data()};
+        float* outPointers[2] = {output[0].data(), output[1].data()};
+        AudioBusBuffers in{2, 0, {inPointers}};
+        AudioBusBuffers out{2, 0, {outPointers}};
         ProcessData data{};
         data.numSamples = frames;
         data.numInputs = data.numOutputs = 1;
@@ -67,7 +67,6 @@ protected:
     YAudioPlugin* plugin = nullptr;
     YAudioPluginVST3Adapter* adapter = nullptr;
     std::vector<std::vector<float>> input{2}, output{2};
-    std::vector<float*> inPointers, outPointers;
 };
 
 TEST_F(Vst3Binding, SteadyProcessingAllocatesNothing) {
@@ -174,54 +173,32 @@ TEST_F(Vst3Binding, SurroundAndSideChainLayouts) {
     EXPECT_EQ(bus.channelCount, 2);
 }
 
-TEST_F(Vst3Binding, BusRulesReachThePlugin) {
-    Make();
-    SpeakerArrangement surround = SpeakerArr::k51, mono = SpeakerArr::kMono;
-    EXPECT_EQ(adapter->setBusArrangements(&surround, 1, &surround, 1), kResultOk);  // stereo it stays
-    EXPECT_EQ(plugin->GetNumOutputChannels(), 2);
-    EXPECT_EQ(adapter->setBusArrangements(&mono, 1, &mono, 1), kResultOk);
-    EXPECT_EQ(plugin->GetNumInputChannels(), 1);
-    EXPECT_EQ(plugin->GetNumOutputChannels(), 1);
-    EXPECT_EQ(Run(64, 0.25f), kResultOk);  // the host still hands over two channels
-}
-
 TEST_F(Vst3Binding, MIDIInAndOut) {
     Make();
-    Event on{};
-    on.type = Event::kNoteOnEvent;
-    on.noteOn.channel = 2;
-    on.noteOn.pitch = 64;
-    on.noteOn.velocity = 0.5f;
-    events->Events().push_back(on);
-    static const uint8_t bytes[3] = {0x90, 65, 100};
+    static const uint8_t bytes[3] = {0x92, 65, 100};  // raw MIDI in a data event
     Event data{};
     data.type = Event::kDataEvent;
     data.data.size = 3;
     data.data.bytes = bytes;
     events->Events().push_back(data);
-    Run(64, 1.0f, outEvents.Get());
-    EXPECT_EQ(plugin->held[2][64], 1);
-    EXPECT_EQ(plugin->held[0][65], 1);
-    EXPECT_EQ(outEvents->getEventCount(), 2);  // the test plug-in echoes its notes
+    Run(64);
+    EXPECT_EQ(plugin->held[2][65], 1);
 
-    outEvents->Clear();
     adapter->GenerateMIDIEvent(5, 0xB0, 7, 100);  // a controller turns into a note-on
     adapter->GenerateMIDIEvent(6, 0x70, 1, 2);    // not a status byte: dropped
     adapter->GenerateMIDIEvent(7, 0x83, 60, 0);
     Run(64, 1.0f, outEvents.Get());
     ASSERT_EQ(outEvents->getEventCount(), 2);
-    Event event{};
-    outEvents->getEvent(0, event);
-    EXPECT_EQ(event.type, Event::kNoteOnEvent);
-    EXPECT_EQ(event.sampleOffset, 5);
-    EXPECT_EQ(event.busIndex, 0);
-    EXPECT_EQ(event.noteOn.pitch, 7);
-    EXPECT_FLOAT_EQ(event.noteOn.velocity, 100 * 0.007874016f);
-    EXPECT_EQ(event.noteOn.noteId, -1);
-    outEvents->getEvent(1, event);
-    EXPECT_EQ(event.type, Event::kNoteOffEvent);
-    EXPECT_EQ(event.noteOff.channel, 3);
-    EXPECT_EQ(event.noteOff.noteId, -1);
+    const Event& on = outEvents->Events()[0];
+    EXPECT_EQ(on.type, Event::kNoteOnEvent);
+    EXPECT_EQ(on.sampleOffset, 5);
+    EXPECT_EQ(on.noteOn.pitch, 7);
+    EXPECT_FLOAT_EQ(on.noteOn.velocity, 100 * 0.007874016f);
+    EXPECT_EQ(on.noteOn.noteId, -1);
+    const Event& off = outEvents->Events()[1];
+    EXPECT_EQ(off.type, Event::kNoteOffEvent);
+    EXPECT_EQ(off.noteOff.channel, 3);
+    EXPECT_EQ(off.noteOff.noteId, -1);
 
     // Without a list to take them the events of a block are dropped.
     adapter->GenerateMIDIEvent(0, 0x90, 61, 1);
