@@ -32,13 +32,10 @@ using namespace Vst3;
 
 template <typename... I>
 constexpr bool kNoVirtualDestructor = (!std::has_virtual_destructor_v<I> && ...);
-static_assert(kNoVirtualDestructor<FUnknown, IPluginBase, IPluginFactory, IPluginFactory2,
-                                   IPluginFactory3, IBStream, IComponent, IAudioProcessor,
-                                   IParamValueQueue, IParameterChanges, IEventList,
-                                   IComponentHandler, IEditController, IEditController2,
-                                   IMidiMapping, IUnitInfo, IPlugView, IPlugFrame,
-                                   IHostApplication, IAttributeList, IMessage,
-                                   IConnectionPoint>);
+static_assert(kNoVirtualDestructor<FUnknown, IPluginBase, IPluginFactory, IPluginFactory2, IPluginFactory3, IBStream,
+                                   IComponent, IAudioProcessor, IParamValueQueue, IParameterChanges, IEventList,
+                                   IComponentHandler, IEditController, IEditController2, IMidiMapping, IUnitInfo,
+                                   IPlugView, IPlugFrame, IHostApplication, IAttributeList, IMessage, IConnectionPoint>);
 
 // The slot number of a virtual method, or -1 for a method that is not virtual.
 template <typename Method>
@@ -50,56 +47,39 @@ long Slot(Method method) {
     return static_cast<long>((words[0] - 1) / sizeof(void*));
 }
 
-// Checks that the methods occupy consecutive slots starting at first.
+// Checks that the methods occupy consecutive slots starting at first; a failure names the list's line.
 template <typename... Methods>
-void ExpectSlots(long first, Methods... methods) {
+void ExpectSlotsAt(int line, long first, Methods... methods) {
     const long slots[] = {Slot(methods)...};
     for (long i = 0; i < static_cast<long>(sizeof...(Methods)); ++i)
-        EXPECT_EQ(slots[i], first + i) << "method #" << i << " of the list";
+        EXPECT_EQ(slots[i], first + i) << "method #" << i << " of the list at line " << line;
 }
+#define ExpectSlots(...) ExpectSlotsAt(__LINE__, __VA_ARGS__)
 
-// Every interface starts with FUnknown's three slots.
-constexpr long kAfterUnknown = 3;
+// Every interface starts with FUnknown's three slots; IPluginBase adds two.
+constexpr long kAfterUnknown = 3, kAfterBase = 5;
 
-TEST(Vst3Vtable, BaseInterfaces) {
+TEST(Vst3Vtable, MethodsSitInThePublishedSlots) {
     ExpectSlots(0, &FUnknown::queryInterface, &FUnknown::addRef, &FUnknown::release);
     ExpectSlots(kAfterUnknown, &IPluginBase::initialize, &IPluginBase::terminate);
-    // Inherited methods keep their slots in derived interfaces.
-    EXPECT_EQ(Slot(&IComponent::release), 2);
+    EXPECT_EQ(Slot(&IComponent::release), 2);  // inherited methods keep their slots
     EXPECT_EQ(Slot(&IEditController::terminate), 4);
-}
-
-TEST(Vst3Vtable, Factories) {
-    ExpectSlots(kAfterUnknown, &IPluginFactory::getFactoryInfo, &IPluginFactory::countClasses,
-                &IPluginFactory::getClassInfo, &IPluginFactory::createInstance,
-                &IPluginFactory2::getClassInfo2, &IPluginFactory3::getClassInfoUnicode,
+    ExpectSlots(kAfterUnknown, &IPluginFactory::getFactoryInfo, &IPluginFactory::countClasses, &IPluginFactory::getClassInfo,
+                &IPluginFactory::createInstance, &IPluginFactory2::getClassInfo2, &IPluginFactory3::getClassInfoUnicode,
                 &IPluginFactory3::setHostContext);
-}
-
-TEST(Vst3Vtable, ComponentAndProcessor) {
-    ExpectSlots(kAfterUnknown + 2, &IComponent::getControllerClassId, &IComponent::setIoMode,
-                &IComponent::getBusCount, &IComponent::getBusInfo, &IComponent::getRoutingInfo,
-                &IComponent::activateBus, &IComponent::setActive, &IComponent::setState,
-                &IComponent::getState);
-    ExpectSlots(kAfterUnknown, &IAudioProcessor::setBusArrangements,
-                &IAudioProcessor::getBusArrangement, &IAudioProcessor::canProcessSampleSize,
-                &IAudioProcessor::getLatencySamples, &IAudioProcessor::setupProcessing,
-                &IAudioProcessor::setProcessing, &IAudioProcessor::process,
+    ExpectSlots(kAfterBase, &IComponent::getControllerClassId, &IComponent::setIoMode, &IComponent::getBusCount,
+                &IComponent::getBusInfo, &IComponent::getRoutingInfo, &IComponent::activateBus, &IComponent::setActive,
+                &IComponent::setState, &IComponent::getState);
+    ExpectSlots(kAfterUnknown, &IAudioProcessor::setBusArrangements, &IAudioProcessor::getBusArrangement,
+                &IAudioProcessor::canProcessSampleSize, &IAudioProcessor::getLatencySamples,
+                &IAudioProcessor::setupProcessing, &IAudioProcessor::setProcessing, &IAudioProcessor::process,
                 &IAudioProcessor::getTailSamples);
-}
-
-TEST(Vst3Vtable, ProcessingLists) {
     ExpectSlots(kAfterUnknown, &IParamValueQueue::getParameterId, &IParamValueQueue::getPointCount,
                 &IParamValueQueue::getPoint, &IParamValueQueue::addPoint);
-    ExpectSlots(kAfterUnknown, &IParameterChanges::getParameterCount,
-                &IParameterChanges::getParameterData, &IParameterChanges::addParameterData);
-    ExpectSlots(kAfterUnknown, &IEventList::getEventCount, &IEventList::getEvent,
-                &IEventList::addEvent);
-}
-
-TEST(Vst3Vtable, ControllerSide) {
-    ExpectSlots(kAfterUnknown + 2, &IEditController::setComponentState,
-                &IEditController::setState, &IEditController::getState,
+    ExpectSlots(kAfterUnknown, &IParameterChanges::getParameterCount, &IParameterChanges::getParameterData,
+                &IParameterChanges::addParameterData);
+    ExpectSlots(kAfterUnknown, &IEventList::getEventCount, &IEventList::getEvent, &IEventList::addEvent);
+    ExpectSlots(kAfterBase, &IEditController::setComponentState, &IEditController::setState, &IEditController::getState,
                 &IEditController::getParameterCount, &IEditController::getParameterInfo,
                 &IEditController::getParamStringByValue, &IEditController::getParamValueByString,
                 &IEditController::normalizedParamToPlain, &IEditController::plainParamToNormalized,
@@ -108,35 +88,23 @@ TEST(Vst3Vtable, ControllerSide) {
     ExpectSlots(kAfterUnknown, &IEditController2::setKnobMode, &IEditController2::openHelp,
                 &IEditController2::openAboutBox);
     ExpectSlots(kAfterUnknown, &IMidiMapping::getMidiControllerAssignment);
-    ExpectSlots(kAfterUnknown, &IUnitInfo::getUnitCount, &IUnitInfo::getUnitInfo,
-                &IUnitInfo::getProgramListCount, &IUnitInfo::getProgramListInfo,
-                &IUnitInfo::getProgramName, &IUnitInfo::getProgramInfo,
-                &IUnitInfo::hasProgramPitchNames, &IUnitInfo::getProgramPitchName,
-                &IUnitInfo::getSelectedUnit, &IUnitInfo::selectUnit, &IUnitInfo::getUnitByBus,
-                &IUnitInfo::setUnitProgramData);
+    ExpectSlots(kAfterUnknown, &IUnitInfo::getUnitCount, &IUnitInfo::getUnitInfo, &IUnitInfo::getProgramListCount,
+                &IUnitInfo::getProgramListInfo, &IUnitInfo::getProgramName, &IUnitInfo::getProgramInfo,
+                &IUnitInfo::hasProgramPitchNames, &IUnitInfo::getProgramPitchName, &IUnitInfo::getSelectedUnit,
+                &IUnitInfo::selectUnit, &IUnitInfo::getUnitByBus, &IUnitInfo::setUnitProgramData);
     ExpectSlots(kAfterUnknown, &IComponentHandler::beginEdit, &IComponentHandler::performEdit,
                 &IComponentHandler::endEdit, &IComponentHandler::restartComponent);
-}
-
-TEST(Vst3Vtable, Views) {
-    ExpectSlots(kAfterUnknown, &IPlugView::isPlatformTypeSupported, &IPlugView::attached,
-                &IPlugView::removed, &IPlugView::onWheel, &IPlugView::onKeyDown,
-                &IPlugView::onKeyUp, &IPlugView::getSize, &IPlugView::onSize,
-                &IPlugView::onFocus, &IPlugView::setFrame, &IPlugView::canResize,
-                &IPlugView::checkSizeConstraint);
+    ExpectSlots(kAfterUnknown, &IPlugView::isPlatformTypeSupported, &IPlugView::attached, &IPlugView::removed,
+                &IPlugView::onWheel, &IPlugView::onKeyDown, &IPlugView::onKeyUp, &IPlugView::getSize, &IPlugView::onSize,
+                &IPlugView::onFocus, &IPlugView::setFrame, &IPlugView::canResize, &IPlugView::checkSizeConstraint);
     ExpectSlots(kAfterUnknown, &IPlugFrame::resizeView);
-}
-
-TEST(Vst3Vtable, HostObjects) {
     ExpectSlots(kAfterUnknown, &IBStream::read, &IBStream::write, &IBStream::seek, &IBStream::tell);
     ExpectSlots(kAfterUnknown, &IHostApplication::getName, &IHostApplication::createInstance);
-    ExpectSlots(kAfterUnknown, &IAttributeList::setInt, &IAttributeList::getInt,
-                &IAttributeList::setFloat, &IAttributeList::getFloat, &IAttributeList::setString,
-                &IAttributeList::getString, &IAttributeList::setBinary, &IAttributeList::getBinary);
-    ExpectSlots(kAfterUnknown, &IMessage::getMessageID, &IMessage::setMessageID,
-                &IMessage::getAttributes);
-    ExpectSlots(kAfterUnknown, &IConnectionPoint::connect, &IConnectionPoint::disconnect,
-                &IConnectionPoint::notify);
+    ExpectSlots(kAfterUnknown, &IAttributeList::setInt, &IAttributeList::getInt, &IAttributeList::setFloat,
+                &IAttributeList::getFloat, &IAttributeList::setString, &IAttributeList::getString,
+                &IAttributeList::setBinary, &IAttributeList::getBinary);
+    ExpectSlots(kAfterUnknown, &IMessage::getMessageID, &IMessage::setMessageID, &IMessage::getAttributes);
+    ExpectSlots(kAfterUnknown, &IConnectionPoint::connect, &IConnectionPoint::disconnect, &IConnectionPoint::notify);
 }
 
 }  // namespace
