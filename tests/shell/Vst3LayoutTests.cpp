@@ -11,8 +11,6 @@
 #include "shell/vst3/ProcessContext.h"
 #include "shell/vst3/Speakers.h"
 
-#include <gtest/gtest.h>
-
 #include <cstddef>
 
 namespace {
@@ -73,23 +71,16 @@ static_assert(sizeof(ParameterInfo) == 792 && AT(ParameterInfo, title, 4) && AT(
               AT(ParameterInfo, flags, 788));
 static_assert(sizeof(UnitInfo) == 268 && AT(UnitInfo, name, 8) && AT(UnitInfo, programListId, 264));
 static_assert(sizeof(ProgramListInfo) == 264 && AT(ProgramListInfo, programCount, 260));
-static_assert(sizeof(ViewRect) == 16);
-static_assert(sizeof(String128) == 256);
-static_assert(AT(ViewRect, right, 8));
+static_assert(sizeof(ViewRect) == 16 && AT(ViewRect, right, 8) && sizeof(String128) == 256);
 
 // Interfaces carry nothing but their virtual table pointer.
-static_assert(sizeof(FUnknown) == sizeof(void*));
-static_assert(sizeof(IComponent) == sizeof(void*));
-static_assert(sizeof(IPluginFactory3) == sizeof(void*));
+static_assert(sizeof(FUnknown) == sizeof(void*) && sizeof(IComponent) == sizeof(void*) &&
+              sizeof(IPluginFactory3) == sizeof(void*));
 
-TEST(Vst3Speakers, ChannelCountIsTheNumberOfSpeakers) {
-    EXPECT_EQ(ChannelCount(SpeakerArr::kEmpty), 0);
-    EXPECT_EQ(ChannelCount(SpeakerArr::kMono), 1);
-    EXPECT_EQ(ChannelCount(SpeakerArr::kStereo), 2);
-    EXPECT_EQ(ChannelCount(SpeakerArr::k51), 6);
-    EXPECT_EQ(ChannelCount(SpeakerArr::k71Cine), 8);
-    EXPECT_EQ(ChannelCount(SpeakerArr::k80Music), 8);
-    EXPECT_EQ(ChannelCount(~SpeakerArrangement{0}), 64);
-}
+// The speaker sets hosts send: one bit per speaker.
+static_assert(ChannelCount(SpeakerArr::kEmpty) == 0 && ChannelCount(SpeakerArr::kMono) == 1 &&
+              ChannelCount(SpeakerArr::kStereo) == 2 && ChannelCount(SpeakerArr::k51) == 6 &&
+              ChannelCount(SpeakerArr::k71Cine) == 8 && ChannelCount(SpeakerArr::k80Music) == 8 &&
+              ChannelCount(~SpeakerArrangement{0}) == 64);
 
 }  // namespace
