@@ -31,30 +31,25 @@ protected:
 
 TEST_F(BlockRoad, MovingParameterGlidesAcrossSubBlocks) {
     Prepare();
-    AudioBuffers first(2, 1000, 1.0f);
-    Run(first, 1000);  // the first block only records start values
+    AudioBuffers in(2, 1000, 1.0f);
+    Run(in, 1000);  // the first block only records start values
     ASSERT_EQ(plugin.calls.size(), 1u);
     plugin.calls.clear();
 
-    plugin.gain = 2.0;
-    AudioBuffers in(2, 1000, 1.0f);
+    plugin.gain = 2.0;  // glides from 1 to 2 over the block, one step per sub-block
     AudioBuffers out = Run(in, 1000);
-    const double step = 1.0 / 1000;
     ASSERT_EQ(plugin.calls.size(), 4u);
     const int expectedFrames[4] = {256, 256, 256, 232};
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(plugin.calls[k].frames, expectedFrames[k]);
-        EXPECT_NEAR(plugin.calls[k].gain, 1.0 + 256 * k * step, 1e-12) << k;
+        EXPECT_NEAR(plugin.calls[k].gain, 1.0 + 256 * k / 1000.0, 1e-12) << k;
     }
-    EXPECT_NEAR(out[0][0], 1.0, 1e-6);
-    EXPECT_NEAR(out[1][300], 1.0 + 256 * step, 1e-6);
-    EXPECT_NEAR(out[0][999], 1.0 + 768 * step, 1e-6);
+    EXPECT_NEAR(out[1][999], 1.0 + 768 / 1000.0, 1e-6);
     EXPECT_FALSE(plugin.gainInterpolating);
     EXPECT_DOUBLE_EQ(plugin.smoothedGain, 2.0);  // at the target after the block
 
     plugin.calls.clear();
-    AudioBuffers again(2, 1000, 1.0f);
-    out = Run(again, 1000);  // no movement: one call at the new value
+    out = Run(in, 1000);  // no movement: one call at the new value
     ASSERT_EQ(plugin.calls.size(), 1u);
     EXPECT_EQ(plugin.calls[0].frames, 1000);
     EXPECT_NEAR(out[1][999], 2.0, 1e-6);
@@ -162,16 +157,6 @@ TEST_F(BlockRoad, SurroundModeProcessesOnlyEnabledChannels) {
                 EXPECT_NEAR(out[c][i], 2.0 * (source[c][i] + kOffset), 1e-6) << c << " " << i;
         }
     }
-}
-
-TEST_F(BlockRoad, AccumulatingHostGetsTheResultAdded) {
-    plugin.gain = 0.5;
-    Prepare();
-    AudioBuffers in(2, 64, 1.0f);
-    AudioBuffers out(2, 64, 10.0f);
-    plugin.ProcessAudio(in.Table(), out.Table(), 64, false);
-    EXPECT_NEAR(out[0][10], 10.5f, 1e-6);
-    EXPECT_NEAR(out[1][63], 10.5f, 1e-6);
 }
 
 TEST_F(BlockRoad, MissingChannelsAreFilledIn) {
