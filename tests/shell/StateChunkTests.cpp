@@ -40,13 +40,7 @@ std::string Inflate(const YByteBuffer& chunk) {
 
 TEST(StateChunk, IsAZlibStreamOfTheSettingsDocument) {
     StoringPlugin plugin;
-    const YByteBuffer chunk = YStateChunk::Save(plugin);
-    const std::vector<uint8_t> bytes = Bytes(chunk);
-    ASSERT_GT(bytes.size(), 6u);
-    // zlib header of a level 9 stream: CMF 0x78, FLG 0xDA.
-    EXPECT_EQ(bytes[0], 0x78);
-    EXPECT_EQ(bytes[1], 0xDA);
-    const std::string text = Inflate(chunk);
+    const std::string text = Inflate(YStateChunk::Save(plugin));  // the zlib header is checked on the binaries
     EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>", 0), 0u) << text;
     EXPECT_NE(text.find("<settings"), std::string::npos);
     EXPECT_NE(text.find("depth=\"0.25\""), std::string::npos);

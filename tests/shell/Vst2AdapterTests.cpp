@@ -29,7 +29,6 @@ public:
     VstInt32 lastTimeRequest = 0;
     int midiLists = 0;
     std::vector<VstMidiEvent> lastMidiList;
-    int ioChanged = 0;
     int wantMidi = 0;
 
     static VstIntPtr VSTCALLBACK Callback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr value, void* ptr, float) {
@@ -52,7 +51,6 @@ public:
                 for (VstInt32 i = 0; i < list->numEvents; ++i) lastMidiList.push_back(*reinterpret_cast<VstMidiEvent*>(list->events[i]));
                 return 1;
             }
-            case audioMasterIOChanged: ++ioChanged; return 1;
             case audioMasterWantMidi: ++wantMidi; return 1;
             default: return 0;
         }
