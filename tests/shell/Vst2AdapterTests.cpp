@@ -192,37 +192,33 @@ TEST_F(Vst2Binding, TheTransportFollowsTheHost) {
     }
     EXPECT_EQ(host.lastTimeRequest, YAudioPluginVSTAdapter::kBlockTimeRequest);
 
-    // A start far from the last position is a jump, not a start.
+    // A start far from the last position is a jump, not a start; then a loop; an
+    // empty cycle is none; a jump of more than two quarters while playing; a stop.
     host.time = {};
-    host.time.flags = kVstTransportPlaying;
-    host.time.ppqPos = 64.0;
-    Run(16);
-    EXPECT_TRUE(plugin->transport.transportJumped);
-    EXPECT_FALSE(plugin->transport.playing);
-
-    // Loops; an empty cycle is none; a jump of more than two quarters while playing.
     host.time.tempo = 140.0;
     host.time.cycleStartPos = 4.0;
-    host.time.cycleEndPos = 8.0;
-    host.time.ppqPos = 64.1;
-    Run(32);
-    EXPECT_TRUE(plugin->transport.playing);
-    EXPECT_TRUE(plugin->transport.playingChanged);
-    EXPECT_FALSE(plugin->transport.transportJumped);
-    EXPECT_DOUBLE_EQ(plugin->transport.loopStart, 4.0);
-    EXPECT_DOUBLE_EQ(plugin->transport.loopEnd, 8.0);
-    EXPECT_DOUBLE_EQ(plugin->transport.tempo, 140.0);
-    host.time.cycleEndPos = 4.0;
-    host.time.ppqPos = 12.0;
-    Run(32);
-    EXPECT_TRUE(plugin->transport.transportJumped);
-    EXPECT_TRUE(plugin->transport.playing);
-    EXPECT_FALSE(plugin->transport.playingChanged);
-    EXPECT_DOUBLE_EQ(plugin->transport.loopStart, -1.0);
-    host.time.flags = 0;  // stopped
-    Run(32);
-    EXPECT_FALSE(plugin->transport.playing);
-    EXPECT_TRUE(plugin->transport.playingChanged);
+    const struct {
+        VstInt32 flags;
+        double ppq, cycleEnd;
+        bool playing, changed, jumped;
+        double loopStart, loopEnd;
+    } steps[] = {{kVstTransportPlaying, 64.0, 0.0, false, false, true, -1.0, -1.0},
+                 {kVstTransportPlaying, 64.1, 8.0, true, true, false, 4.0, 8.0},
+                 {kVstTransportPlaying, 12.0, 4.0, true, false, true, -1.0, -1.0},
+                 {0, 12.0, 4.0, false, true, false, -1.0, -1.0}};
+    for (const auto& step : steps) {
+        host.time.flags = step.flags;
+        host.time.ppqPos = step.ppq;
+        host.time.cycleEndPos = step.cycleEnd;
+        Run(32);
+        const HostTransport& t = plugin->transport;
+        EXPECT_EQ(t.playing, step.playing) << step.ppq;
+        EXPECT_EQ(t.playingChanged, step.changed) << step.ppq;
+        EXPECT_EQ(t.transportJumped, step.jumped) << step.ppq;
+        EXPECT_DOUBLE_EQ(t.loopStart, step.loopStart) << step.ppq;
+        EXPECT_DOUBLE_EQ(t.loopEnd, step.loopEnd) << step.ppq;
+        EXPECT_DOUBLE_EQ(t.tempo, 140.0);
+    }
 }
 
 TEST_F(Vst2Binding, TheHostIsAskedForTimeOnlyWhenNeeded) {
