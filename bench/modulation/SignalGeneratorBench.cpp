@@ -1,6 +1,7 @@
 #include "modulation/YEnvelopeComputer.h"
 #include "modulation/YGaussianSmoother.h"
 #include "modulation/YSignalGenerator.h"
+#include "support/EveryLayerShape.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,42 +20,9 @@ void ReportBlockFraction(benchmark::State& state) {
                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void EverythingOn(YSignalGenerator& g, double smoothness) {
-    g.SetMorph(6.4);
-    g.SetEnvelopeDepth(0.5);
-    g.EditCurve(YSignalGenerator::CurveId::kEnvelope, [](Env& c) {
-        for (int32_t i = 1; i < 12; ++i) {
-            Env::Point p = Env::NewPoint(i / 12.0, std::sin(i * 1.7));
-            p.type = i % Env::kTypeCount;
-            p.curvature = 0.3;
-            p.horizontalCurvature = 0.2;
-            c.InsertPoint(p);
-        }
-    });
-    g.SetStepDepth(0.4);
-    g.SetStepItemCount(16);
-    for (int32_t slot = 0; slot < 16; ++slot) g.SetStepType(slot, (slot * 5) % YSignalGenerator::kStepShapeCount);
-    std::vector<float> custom(1000);
-    for (int32_t i = 0; i < 1000; ++i) custom[i] = static_cast<float>(std::sin(0.01 * i * i));
-    g.SetCustomTable(custom.data(), 1000);
-    g.SetCustomSample(true);
-    g.SetCustomDepth(0.3);
-    g.SetPhase(0.1);
-    g.SetSkew(0.3);
-    g.SetFullSkew(-0.2);
-    g.SetHalve(0.2);
-    for (int32_t m = 2; m <= 8; ++m) g.SetShapeHarmonic(m, 0.1, 0.013 * m);
-    g.SetTransformEnable(true);
-    g.EditCurve(YSignalGenerator::CurveId::kTransform, [](Env& c) { c.InsertPoint(Env::NewPoint(0.5, 0.3)); });
-    g.SetSmoothness(smoothness);
-    g.SetAmplitudeTransformEnable(true);
-    g.EditCurve(YSignalGenerator::CurveId::kAmplitudeTransform,
-                [](Env& c) { c.InsertPoint(Env::NewPoint(0.2, 0.7)); });
-}
-
 void RenderEverythingOn(benchmark::State& state) {
     auto g = std::make_unique<YSignalGenerator>();
-    EverythingOn(*g, static_cast<double>(state.range(0)) / 100);
+    SetEveryLayer(*g, static_cast<double>(state.range(0)) / 100);
     for (auto _ : state) {
         g->SetChanged();
         benchmark::DoNotOptimize(g->Changed());

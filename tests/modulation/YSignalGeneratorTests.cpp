@@ -1,6 +1,7 @@
 #include "modulation/YSignalGenerator.h"
 
 #include "support/AllocationCounter.h"
+#include "support/EveryLayerShape.h"
 
 #include <gtest/gtest.h>
 
@@ -240,38 +241,6 @@ TEST(YSignalGenerator, LayersBlendAndFullAmountsReplace) {
     EXPECT_NEAR(t[1280], (custom[2] + custom[3]) / 2, 1e-6);
 }
 
-// A shape with every layer and transformation at work.
-void EverythingOn(Gen& g) {
-    g.SetMorph(3.3);
-    g.SetEnvelopeDepth(0.4);
-    g.EditCurve(Gen::CurveId::kEnvelope, [](Env& c) {
-        for (int32_t type = 0; type < Env::kTypeCount; ++type) {
-            Env::Point p = Env::NewPoint(0.05 + type * 0.07, std::sin(type));
-            p.type = type;
-            p.curvature = 0.3;
-            c.InsertPoint(p);
-        }
-    });
-    g.SetStepDepth(0.3);
-    g.SetStepItemCount(6);
-    for (int slot = 0; slot < 6; ++slot) g.SetStepType(slot, 3 * slot + 1);
-    std::vector<float> custom(100);
-    for (int i = 0; i < 100; ++i) custom[i] = static_cast<float>(std::sin(0.37 * i * i));
-    g.SetCustomTable(custom.data(), 100);
-    g.SetCustomSample(true);
-    g.SetCustomDepth(0.3);
-    g.SetPhase(0.1);
-    g.SetSkew(0.3);
-    g.SetFullSkew(-0.2);
-    g.SetHalve(0.2);
-    g.SetShapeHarmonic(3, 0.2, 0.1);
-    g.SetTransformEnable(true);
-    g.EditCurve(Gen::CurveId::kTransform, [](Env& c) { c.InsertPoint(Env::NewPoint(0.5, 0.3)); });
-    g.SetSmoothness(0.05);
-    g.SetAmplitudeTransformEnable(true);
-    g.EditCurve(Gen::CurveId::kAmplitudeTransform, [](Env& c) { c.InsertPoint(Env::NewPoint(0, 0.4)); });
-}
-
 TEST(YSignalGenerator, EverySettingTheRenderReadsChangesTheTable) {
     using Edit = std::function<void(Gen&)>;
     auto pointEdit = [](Gen::CurveId id, double x, double y) {
@@ -303,12 +272,12 @@ TEST(YSignalGenerator, EverySettingTheRenderReadsChangesTheTable) {
         {"Mode", [](Gen& g) { g.SetMode(Gen::kHarmonicsMode); }},
     };
     auto base = Make();
-    EverythingOn(*base);
+    SetEveryLayer(*base);
     base->Changed();
     const std::vector<float> reference = TableOf(*base);
     for (const auto& [name, edit] : shapeEdits) {
         auto g = Make();
-        EverythingOn(*g);
+        SetEveryLayer(*g);
         g->Changed();
         ASSERT_EQ(TableOf(*g), reference) << "render is not deterministic";
         edit(*g);
@@ -337,7 +306,7 @@ TEST(YSignalGenerator, RenderAllocatesNothing) {
         return window.Count();
     };
     EXPECT_EQ(allocations(), 0u);
-    EverythingOn(*g);
+    SetEveryLayer(*g);
     for (double smoothness : {0.05, 1.0, 2.0}) {  // direct and FFT smoothing, new kernels
         g->SetSmoothness(smoothness);
         EXPECT_EQ(allocations(), 0u) << smoothness;
