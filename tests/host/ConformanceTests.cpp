@@ -28,12 +28,6 @@ protected:
         controller = YVst3Ptr<IEditController>::Query(component.Get());
         ASSERT_TRUE(processor && controller);
     }
-    void TearDown() override {
-        controller.Reset();
-        processor.Reset();
-        component.Reset();
-        factory.Reset();
-    }
 
     tresult Process(int32_t frames, int32_t inChannels, int32_t outChannels, bool buffers = true) {
         storage.assign(static_cast<std::size_t>(inChannels + outChannels), std::vector<float>(static_cast<std::size_t>(std::max(frames, 1)), 0.25f));
@@ -79,6 +73,7 @@ protected:
         }
     }
 
+    // Declared so that the plug-in's objects go before the library that holds their code.
     std::shared_ptr<YPluginLibrary> library;
     YVst3Ptr<IPluginFactory> factory;
     YVst3Ptr<IComponent> component;

@@ -130,8 +130,6 @@ TEST_P(Identity, TheFactoryRefusesWhatItDoesNotMake) {
     object = reinterpret_cast<void*>(1);
     EXPECT_EQ(factory->createInstance("YorvTagXYAe5YAe5", Vst3::IConnectionPoint::iid, &object), Vst3::kNoInterface);
     EXPECT_EQ(object, nullptr);
-    // The codes are the target's: an HRESULT on Windows, -1 on Linux.
-    EXPECT_EQ(static_cast<uint32_t>(Vst3::kNoInterface), Platform::kWindowsTarget ? 0x80004002u : 0xFFFFFFFFu);
     Vst3::YVst3Ptr<Vst3::IComponent> component;
     ASSERT_EQ(factory->createInstance("YorvTagXYAe5YAe5", Vst3::IComponent::iid, component.Out()), Vst3::kResultOk);
     EXPECT_TRUE(component);
