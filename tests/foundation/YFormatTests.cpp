@@ -58,54 +58,37 @@ TEST(YFormat, Durations) {
     EXPECT_EQ(FormatDuration(3 * 86400 + 3599).ToUtf8(), "3 days, 0 hours");
 }
 
+// Reads into the targets, which start with the given values, in order.
+template <typename T>
+std::vector<T> Scan(const YString& pattern, const YString& input, std::vector<T> targets) {
+    YScan scan(pattern, input);
+    for (T& target : targets) scan.Get(target);
+    return targets;
+}
+
 TEST(YScan, ReadsArgumentsInOrder) {
-    int32_t a = -1, b = -1;
-    YScan("{0},{1}", "12,34").Get(a).Get(b);
-    EXPECT_EQ(a, 12);
-    EXPECT_EQ(b, 34);
-
-    a = b = -1;
-    YScan("{0},{1}", "12;34").Get(a).Get(b);
-    EXPECT_EQ(a, 12);   // read from the whole input "12;34"
-    EXPECT_EQ(b, -1);   // never reached
-
-    int64_t width = 0, height = 0;
-    YScan("{0} x  {1}", "640   x 480").Get(width).Get(height);
-    EXPECT_EQ(width, 640);
-    EXPECT_EQ(height, 480);
-
-    int16_t hex = 0;
-    YScan("#{0x}", "#7fZ").Get(hex);
-    EXPECT_EQ(hex, 0x7F);
+    EXPECT_EQ(Scan<int32_t>("{0},{1}", "12,34", {-1, -1}), (std::vector<int32_t>{12, 34}));
+    // 12 is read from the whole input "12;34", and the second target is never reached.
+    EXPECT_EQ(Scan<int32_t>("{0},{1}", "12;34", {-1, -1}), (std::vector<int32_t>{12, -1}));
+    EXPECT_EQ(Scan<int64_t>("{0} x  {1}", "640   x 480", {0, 0}), (std::vector<int64_t>{640, 480}));
+    EXPECT_EQ(Scan<int16_t>("#{0x}", "#7fZ", {0}), std::vector<int16_t>{0x7F});
+    EXPECT_EQ(Scan<YString>("{0} {1}", "hello world", {"", ""}), (std::vector<YString>{"hello", "world"}));
 }
 
 TEST(YScan, UnreadableValueEndsTheScan) {
-    int32_t a = 5, b = 5, c = 5;
-    YScan("{0},{1},{2}", "x,2,3").Get(a).Get(b).Get(c);
-    EXPECT_EQ(a, 0);  // nothing readable: 0, and the later targets stay untouched
-    EXPECT_EQ(b, 5);
-    EXPECT_EQ(c, 5);
-
+    // Nothing readable: 0, and the later targets stay untouched.
+    EXPECT_EQ(Scan<int32_t>("{0},{1},{2}", "x,2,3", {5, 5, 5}), (std::vector<int32_t>{0, 5, 5}));
     int8_t small = 1;
     YString text("unchanged");
     YScan("{0}:{1}", "-:word").Get(small).Get(text);
     EXPECT_EQ(small, 0);
     EXPECT_EQ(text, YString("unchanged"));
-
-    YString first, second;
-    YScan("{0} {1}", "hello world").Get(first).Get(second);
-    EXPECT_EQ(first, YString("hello"));
-    EXPECT_EQ(second, YString("world"));
 }
 
 TEST(YScan, LiteralMismatchStopsButKeepsWhatWasRead) {
-    int32_t a = 0, b = 9;
-    YScan("v{0}-{1}", "v3+4").Get(a).Get(b);
-    EXPECT_EQ(a, 3);  // "3+4" read up to the end, then "-" is missing
-    EXPECT_EQ(b, 9);
-    int32_t c = 9;
-    YScan("size={0}", "SIZE=3").Get(c);
-    EXPECT_EQ(c, 9);
+    // "3+4" is read up to the end, then "-" is missing.
+    EXPECT_EQ(Scan<int32_t>("v{0}-{1}", "v3+4", {0, 9}), (std::vector<int32_t>{3, 9}));
+    EXPECT_EQ(Scan<int32_t>("size={0}", "SIZE=3", {9}), std::vector<int32_t>{9});
 }
 
 }  // namespace
