@@ -75,7 +75,7 @@ TEST(YScan, ReadsArgumentsInOrder) {
     EXPECT_EQ(Scan<YString>("{0} {1}", "hello world", {"", ""}), (std::vector<YString>{"hello", "world"}));
 }
 
-TEST(YScan, UnreadableValueEndsTheScan) {
+TEST(YScan, UnreadableValueOrLiteralMismatchEndsTheScan) {
     // Nothing readable: 0, and the later targets stay untouched.
     EXPECT_EQ(Scan<int32_t>("{0},{1},{2}", "x,2,3", {5, 5, 5}), (std::vector<int32_t>{0, 5, 5}));
     int8_t small = 1;
@@ -83,12 +83,9 @@ TEST(YScan, UnreadableValueEndsTheScan) {
     YScan("{0}:{1}", "-:word").Get(small).Get(text);
     EXPECT_EQ(small, 0);
     EXPECT_EQ(text, YString("unchanged"));
-}
-
-TEST(YScan, LiteralMismatchStopsButKeepsWhatWasRead) {
     // "3+4" is read up to the end, then "-" is missing.
     EXPECT_EQ(Scan<int32_t>("v{0}-{1}", "v3+4", {0, 9}), (std::vector<int32_t>{3, 9}));
-    EXPECT_EQ(Scan<int32_t>("size={0}", "SIZE=3", {9}), std::vector<int32_t>{9});
+    EXPECT_EQ(Scan<int32_t>("size={0}", "SIZE=3", {9}), std::vector<int32_t>{9});  // literals keep their case
 }
 
 }  // namespace

@@ -170,10 +170,8 @@ TEST(YMemoryStream, LineReadingMatchesTheBaseOnRandomText) {
 TEST(YMemoryStream, LineBufferOfOneByteStillSeesTheEnd) {
     // The base only looks at the room left and never ends; the memory stream checks
     // for the end of the data first.
-    YMemoryStream stream;
-    stream.Write("a", 1);
+    YMemoryStream stream(YByteBuffer::Borrow("a", 1));
     char line[1];
-    stream.Seek(0, YStream::kFromStart);
     EXPECT_EQ(stream.ReadLine(line, 1), YStream::kLineContinues);
     stream.Seek(0, YStream::kFromEnd);
     EXPECT_EQ(stream.ReadLine(line, 1), YStream::kLineEndOfData);
