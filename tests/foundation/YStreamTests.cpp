@@ -9,7 +9,7 @@
 
 namespace {
 
-int ByteAt(const uint8_t* data, std::size_t index = 0) { return data ? data[index] : -1; }
+int ByteAt(const uint8_t* data) { return data ? data[0] : -1; }
 
 // Reads lines into a buffer of size characters and expects each result and line in turn.
 void ExpectLines(YStream& stream, uint32_t size, const std::vector<std::pair<int, std::string>>& expected) {
