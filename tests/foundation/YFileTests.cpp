@@ -40,10 +40,7 @@ TEST_F(FileTest, OpenModesAndTheirMessages) {
     WriteFile(path, "0123456789");
     EXPECT_EQ(YFile::GetFileList(scratch_.Path()), YStringList{YString::FromUtf8("d\xC3\xA9j\xC3\xA0 \xE6\x97\xA5.bin")});
 
-    {
-        YStdFileStream update(path, YStdFileStream::kWrite);  // keeps the content
-        update.Write("ab", 2);
-    }
+    YStdFileStream(path, YStdFileStream::kWrite).Write("ab", 2);  // keeps the content
     EXPECT_EQ(ReadFile(path), "ab23456789");
     WriteFile(path, "new");  // create replaces
     EXPECT_EQ(ReadFile(path), "new");
