@@ -59,21 +59,18 @@ float Noise(uint32_t& state) {
     return static_cast<float>(state >> 9) / 8388608.0f - 1.0f;
 }
 
-std::vector<float> Render(YYorvaneAudioEffectPlugin& plugin, int frames, int blocks, int channels = 2) {
-    std::vector<std::vector<float>> in(static_cast<std::size_t>(channels), std::vector<float>(static_cast<std::size_t>(frames)));
-    std::vector<std::vector<float>> out = in;
+// Stereo noise blocks through the plug-in, its output channel after channel.
+std::vector<float> Render(YYorvaneAudioEffectPlugin& plugin, int frames, int blocks) {
+    std::vector<std::vector<float>> in(2, std::vector<float>(static_cast<std::size_t>(frames))), out = in;
+    float* inputs[32] = {in[0].data(), in[1].data()};
+    float* outputs[32] = {out[0].data(), out[1].data()};
     std::vector<float> rendered;
     uint32_t noise = 1;
     for (int block = 0; block < blocks; ++block) {
-        float* inputs[32] = {};
-        float* outputs[32] = {};
-        for (int c = 0; c < channels; ++c) {
-            for (float& x : in[c]) x = Noise(noise);
-            inputs[c] = in[c].data();
-            outputs[c] = out[c].data();
-        }
+        for (auto& channel : in)
+            for (float& x : channel) x = Noise(noise);
         plugin.ProcessAudio(inputs, outputs, frames, true);
-        for (int c = 0; c < channels; ++c) rendered.insert(rendered.end(), out[c].begin(), out[c].end());
+        for (const auto& channel : out) rendered.insert(rendered.end(), channel.begin(), channel.end());
     }
     return rendered;
 }
@@ -86,9 +83,8 @@ TEST(StateDocument, DefaultsWriteOnlyWhatMustAlwaysBeThere) {
     for (const char* name : {"ControllersEnabled", "NoteControllersEnabled", "Bypass", "MaxLFOBlockSize",
                              "SurroundChannelsEnable", "parameterDepth", "parameterdelays"})
         EXPECT_EQ(root->FindAttribute(YString::FromLatin1(name)), nullptr) << name;
-    EXPECT_EQ(root->GetAttribute("Version"), YString("461312"));
-    EXPECT_EQ(root->GetAttribute("ChannelMode"), YString("Left + Right"));
-    EXPECT_EQ(root->GetAttribute("upsampling"), YString("1"));
+    for (const auto& [name, text] : {std::pair{"Version", "461312"}, {"ChannelMode", "Left + Right"}, {"upsampling", "1"}})
+        EXPECT_EQ(root->GetAttribute(YString::FromLatin1(name)).ToUtf8(), text) << name;
     EXPECT_NE(root->FindSubItem("shape"), nullptr);
     EXPECT_NE(root->FindSubItem("MIDIReset"), nullptr);
 }
@@ -101,10 +97,9 @@ TEST(StateDocument, ChangedSettingsAreWrittenAndReadBack) {
     plugin->bypass = true;
     plugin->SetChannelMode(ChannelMode::MonoStereo);
     std::unique_ptr<YXMLItem> root = Save(*plugin);
-    EXPECT_EQ(root->GetAttribute("parameterdelays"), YString("37"));
-    EXPECT_EQ(root->GetAttribute("parameterShapeModeEnum"), YString("Logarithmic"));
-    EXPECT_EQ(root->GetAttribute("Bypass"), YString("1"));
-    EXPECT_EQ(root->GetAttribute("ChannelMode"), YString("Mono + Stereo"));
+    for (const auto& [name, text] : {std::pair{"parameterdelays", "37"}, {"parameterShapeModeEnum", "Logarithmic"},
+                                     {"Bypass", "1"}, {"ChannelMode", "Mono + Stereo"}})
+        EXPECT_EQ(root->GetAttribute(YString::FromLatin1(name)).ToUtf8(), text) << name;
 
     auto fresh = MakeInstance();
     root->SetAttribute("ChannelMode", "mono + STEREO");  // names are read without case
@@ -136,12 +131,8 @@ TEST(StateDocument, OlderDocumentsLoad) {
     plugin->SurroundChannelsEnable()[3] = false;
     Load(*plugin, *root);
     EXPECT_EQ(plugin->GetChannelMode(), ChannelMode::Surround);
-    const auto& enables = plugin->SurroundChannelsEnable();
-    EXPECT_TRUE(enables[0]);
-    EXPECT_FALSE(enables[1]);
-    EXPECT_TRUE(enables[2]);
-    EXPECT_FALSE(enables[3]);  // beyond the text: unchanged
     EXPECT_EQ(plugin->ChannelCount(), 6);
+    // Beyond the text the enables are unchanged: the fourth stays off.
     EXPECT_EQ(Save(*plugin)->GetAttribute("SurroundChannelsEnable"), YString("10101111"));
 
     auto stereo = MakeInstance(2);
@@ -173,10 +164,8 @@ void Randomise(YYorvaneAudioEffectPlugin& plugin, std::mt19937& random) {
         shape.SetStepLevel(slot, unit(random) * 2 - 1);
         shape.SetStepType(slot, static_cast<int>(unit(random) * 37));
     }
-    shape.SetPhase(unit(random) - 0.5);
-    shape.SetSkew(unit(random) - 0.5);
-    shape.SetFullSkew(unit(random) - 0.5);
-    shape.SetHalve(unit(random) - 0.5);
+    for (auto set : {&YSignalGenerator::SetPhase, &YSignalGenerator::SetSkew, &YSignalGenerator::SetFullSkew, &YSignalGenerator::SetHalve})
+        (shape.*set)(unit(random) - 0.5);
     shape.SetSmoothness(unit(random) * 0.2);
     for (int overtone = 2; overtone <= 8; ++overtone) shape.SetShapeHarmonic(overtone, unit(random) * 0.3, unit(random));
     shape.SetTransformEnable(unit(random) > 0.5);
@@ -211,9 +200,8 @@ TEST(StateDocument, RandomStatesRoundTripAndSoundTheSame) {
         auto copy = MakeInstance();
         Load(*copy, *first);
         std::unique_ptr<YXMLItem> second = Save(*copy);
+        // The programs and the current one's index are in the document too.
         ASSERT_EQ(Text(*first), Text(*second)) << "round " << round;
-        EXPECT_EQ(copy->CurrentProgram(), 1);
-        for (int p : {3, 6}) ASSERT_NE(copy->Program(p), nullptr);
 
         // Both prepared from the same state, both sound the same.
         Load(*original, *first);
