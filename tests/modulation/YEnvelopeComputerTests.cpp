@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -107,13 +108,10 @@ TEST(YEnvelopeComputer, PatternCountsFollowTheSquaredCurvature) {
     for (int half = 0; half < 8; ++half) EXPECT_EQ(pulses.Value((half + 0.5) / 8), half % 2 == 0 ? 1 : 0) << half;
     EXPECT_EQ(Unit(Env::kPulses, -0.25).Value(0.01), 0);
 
-    Env saw = Unit(Env::kSaw, 0.25);
-    EXPECT_NEAR(saw.Value(0.25 + 0.125), 0.5, 1e-12);
-    EXPECT_NEAR(saw.Value(0.75), 0, 1e-12);
-    // Triangles: 2n - 1 = 7 slopes, the first peak at 1/7.
-    Env triangles = Unit(Env::kTriangles, 0.25);
-    EXPECT_NEAR(triangles.Value(1.0 / 7), 1, 1e-12);
-    EXPECT_NEAR(triangles.Value(2.0 / 7), 0, 1e-12);
+    // Saws restart every quarter; triangles: 2n - 1 = 7 slopes, the first peak at 1/7.
+    for (auto [type, x, y] : {std::tuple{Env::kSaw, 0.375, 0.5}, {Env::kSaw, 0.75, 0.0}, {Env::kTriangles, 1.0 / 7, 1.0},
+                              {Env::kTriangles, 2.0 / 7, 0.0}})
+        EXPECT_NEAR(Unit(type, 0.25).Value(x), y, 1e-12) << Env::TypeInfoOf(type).name.ToUtf8() << " at " << x;
 }
 
 TEST(YEnvelopeComputer, ConstantPiecesJumpsAndEmptyCurves) {
@@ -122,21 +120,15 @@ TEST(YEnvelopeComputer, ConstantPiecesJumpsAndEmptyCurves) {
     empty.SetYRange(-1, 3);
     EXPECT_EQ(empty.Value(0.3), 1);
     Env single = Curve({P(0.5, 0.7)});
-    EXPECT_EQ(single.Value(-5), 0.7);
-    EXPECT_EQ(single.Value(5), 0.7);
+    for (double x : {-5.0, 5.0}) EXPECT_EQ(single.Value(x), 0.7) << x;
 
     // Before the first and after the last point the curve holds their values.
     Env curve = Curve({P(0.2, 0.5, Env::kMode2, 0.8), P(0.8, -0.5)});
-    EXPECT_EQ(curve.Value(-1e300), 0.5);
-    EXPECT_EQ(curve.Value(0.1), 0.5);
-    EXPECT_EQ(curve.Value(0.8), -0.5);
-    EXPECT_EQ(curve.Value(1e300), -0.5);
+    for (auto [x, y] : {std::pair{-1e300, 0.5}, {0.1, 0.5}, {0.8, -0.5}, {1e300, -0.5}}) EXPECT_EQ(curve.Value(x), y) << x;
 
     // Two points at one x: left of them the first's y, at and right of them the second's.
     Env jump = Curve({P(0, 1), P(0.5, 1), P(0.5, -1), P(1, -1)});
-    EXPECT_EQ(jump.Value(0.5 - 1e-9), 1);
-    EXPECT_EQ(jump.Value(0.5), -1);
-    EXPECT_EQ(jump.Value(0.75), -1);
+    for (auto [x, y] : {std::pair{0.5 - 1e-9, 1.0}, {0.5, -1.0}, {0.75, -1.0}}) EXPECT_EQ(jump.Value(x), y) << x;
 
     // A level segment stays level whatever its curvature.
     EXPECT_EQ(Curve({P(0, 0.3, Env::kSines, 0.9), P(1, 0.3)}).Value(0.4), 0.3);
@@ -205,15 +197,13 @@ TEST(YEnvelopeComputer, SmoothSegmentsJoinTheirNeighbours) {
     // below both gets a flat tangent; the first and last points end flat.
     Env smooth2 = Curve({P(0, 0, Env::kSmooth2), P(0.25, 1, Env::kSmooth2), P(0.5, -1, Env::kSmooth2),
                          P(0.75, 0.5, Env::kSmooth2), P(1, 0)});
-    EXPECT_NEAR(LeftSlope(smooth2, 0.25), -2, 1e-4);
-    EXPECT_NEAR(RightSlope(smooth2, 0.25), -2, 1e-4);
-    EXPECT_NEAR(LeftSlope(smooth2, 0.5), 0, 1e-4);
-    EXPECT_NEAR(RightSlope(smooth2, 0.5), 0, 1e-4);
-    EXPECT_NEAR(RightSlope(smooth2, 0), 0, 1e-4);
     // A point between its neighbours is not a minimum: it keeps the mean secant slope (1 + 3) / 2.
     Env rising = Curve({P(0, 0, Env::kSmooth2), P(0.5, 0.5, Env::kSmooth2), P(1, 2)});
-    EXPECT_NEAR(LeftSlope(rising, 0.5), 2, 1e-4);
-    EXPECT_NEAR(RightSlope(rising, 0.5), 2, 1e-4);
+    for (auto [curve, x, slope] : {std::tuple{&smooth2, 0.25, -2.0}, {&smooth2, 0.5, 0.0}, {&rising, 0.5, 2.0}}) {
+        EXPECT_NEAR(LeftSlope(*curve, x), slope, 1e-4) << x;
+        EXPECT_NEAR(RightSlope(*curve, x), slope, 1e-4) << x;
+    }
+    EXPECT_NEAR(RightSlope(smooth2, 0), 0, 1e-4);
     for (double x = 0; x <= 1; x += 1.0 / 256) EXPECT_TRUE(std::isfinite(smooth2.Value(x)));
 }
 
