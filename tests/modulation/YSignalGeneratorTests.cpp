@@ -22,6 +22,10 @@ using Env = YEnvelopeComputer;
 constexpr int kN = Gen::kSize;
 
 std::vector<float> TableOf(const Gen& g) { return std::vector<float>(g.Table(), g.Table() + kN + 1); }
+std::vector<float> Rendered(Gen& g) {
+    g.Changed();
+    return TableOf(g);
+}
 
 double Peak(const Gen& g) {
     double peak = 0;
@@ -48,13 +52,11 @@ TEST(YSignalGenerator, DrawnCurveAloneRendersTheDefaultTriangle) {
     ExpectAt(g->Table(), {{0, 0}, {1024, 0.5f}, {2048, 1}, {4096, 0}, {6144, -1}, {kN, 0}});
 
     // A shape with peak 0.05 is amplified by 10 only; one with peak 0.2 to full scale.
-    SetEnvelope(*g, {Env::NewPoint(0, 0), Env::NewPoint(0.25, 0.05), Env::NewPoint(0.75, -0.05), Env::NewPoint(1, 0)});
-    g->Changed();
-    EXPECT_NEAR(Peak(*g), 0.5, 1e-6);
-    EXPECT_NEAR(g->Table()[2048], 0.5, 1e-6);
-    SetEnvelope(*g, {Env::NewPoint(0, 0), Env::NewPoint(0.25, 0.2), Env::NewPoint(0.75, -0.2), Env::NewPoint(1, 0)});
-    g->Changed();
-    EXPECT_NEAR(Peak(*g), 1, 1e-6);
+    for (auto [level, peak] : {std::pair{0.05, 0.5}, {0.2, 1.0}}) {
+        SetEnvelope(*g, {Env::NewPoint(0, 0), Env::NewPoint(0.25, level), Env::NewPoint(0.75, -level), Env::NewPoint(1, 0)});
+        EXPECT_NEAR(Rendered(*g)[2048], peak, 1e-6) << level;
+        EXPECT_NEAR(Peak(*g), peak, 1e-6) << level;
+    }
 }
 
 TEST(YSignalGenerator, BuiltInWaveformsAndMorph) {
@@ -70,8 +72,6 @@ TEST(YSignalGenerator, BuiltInWaveformsAndMorph) {
 
     // The constructed shape is "Exponencial": (4x)^4 up to a quarter, mirrored, then negated.
     auto g = Make();
-    EXPECT_TRUE(g->Changed());
-    EXPECT_FALSE(g->Changed());
     const float* t = g->Table();
     ExpectAt(t, {{0, 0}, {1024, 0.0625f}, {2048, 1}, {3072, 0.0625f}, {4096, 0}, {5120, -0.0625f}, {6144, -1}});
 
@@ -131,8 +131,7 @@ TEST(YSignalGenerator, Transformations) {
     auto g = Make();
     g->SetEnvelopeDepth(1);
     SetEnvelope(*g, {Env::NewPoint(0, 1), Env::NewPoint(0.5, -0.5), Env::NewPoint(1, 0)});
-    g->Changed();
-    const std::vector<float> before = TableOf(*g);
+    const std::vector<float> before = Rendered(*g);
 
     g->SetPhase(0.25);
     g->Changed();
@@ -140,37 +139,32 @@ TEST(YSignalGenerator, Transformations) {
     g->SetPhase(0);
 
     // Zero amounts leave the shape alone, whatever ran before.
-    for (auto set : std::vector<void (Gen::*)(double)>{&Gen::SetSkew, &Gen::SetFullSkew, &Gen::SetHalve}) {
+    for (auto set : {&Gen::SetSkew, &Gen::SetFullSkew, &Gen::SetHalve}) {
         (g.get()->*set)(0.4);
-        g->Changed();
-        EXPECT_NE(TableOf(*g), before);
+        EXPECT_NE(Rendered(*g), before);
         (g.get()->*set)(0);
-        g->Changed();
-        EXPECT_EQ(TableOf(*g), before);
+        EXPECT_EQ(Rendered(*g), before);
     }
 
-    // Skew 1: p(x) = 4x^3 - 6x^2 + 3x, so a quarter of the way reads at 0.4375 of the period.
-    g->SetSkew(1);
-    g->Changed();
-    EXPECT_NEAR(g->Table()[2048], before[3584], 2e-3);
-    g->SetSkew(0);
-    // FullSkew 1 reads x^10 (early samples come late); -1 reads 1 - (1 - x)^10.
-    g->SetFullSkew(1);
-    g->Changed();
-    EXPECT_NEAR(g->Table()[4096], before[8], 1e-3);
-    g->SetFullSkew(-1);
-    g->Changed();
-    EXPECT_NEAR(g->Table()[4096], before[8183], 1e-3);
-    g->SetFullSkew(0);
-
-    // Halve 0.5 puts the middle at 4096 + 2047; both halves keep their end samples.
-    g->SetHalve(0.5);
-    g->Changed();
-    EXPECT_EQ(g->Table()[0], before[0]);
-    EXPECT_EQ(g->Table()[6142], before[4095]);
-    EXPECT_EQ(g->Table()[6143], before[4096]);
-    EXPECT_EQ(g->Table()[kN - 1], before[kN - 1]);
-    g->SetHalve(0);
+    // Where a full amount reads the shape from, exactly where the tolerance is 0.
+    const struct {
+        void (Gen::*set)(double);
+        double amount;
+        int at, from;
+        double tolerance;
+    } reads[] = {
+        {&Gen::SetSkew, 1, 2048, 3584, 2e-3},  // p(x) = 4x^3 - 6x^2 + 3x: a quarter of the way reads at 0.4375
+        {&Gen::SetFullSkew, 1, 4096, 8, 1e-3},  // x^10: early samples come late
+        {&Gen::SetFullSkew, -1, 4096, 8183, 1e-3},  // 1 - (1 - x)^10
+        // Halve 0.5 puts the middle at 4096 + 2047; both halves keep their end samples.
+        {&Gen::SetHalve, 0.5, 0, 0, 0}, {&Gen::SetHalve, 0.5, 6142, 4095, 0}, {&Gen::SetHalve, 0.5, 6143, 4096, 0},
+        {&Gen::SetHalve, 0.5, kN - 1, kN - 1, 0},
+    };
+    for (const auto& r : reads) {
+        (g.get()->*r.set)(r.amount);
+        EXPECT_NEAR(Rendered(*g)[r.at], before[r.from], r.tolerance) << r.amount << " at " << r.at;
+        (g.get()->*r.set)(0);
+    }
 
     // Overtone m adds level * W(m i + phase * 8192), interpolated for a fractional offset.
     for (double phase : {0.25, 0.25 + 0.5 / kN}) {
@@ -205,11 +199,9 @@ TEST(YSignalGenerator, LayersBlendAndFullAmountsReplace) {
     for (int slot = 0; slot < 4; ++slot) g->SetStepLevel(slot, std::vector<double>{1, -0.5, 0.25, 1}[slot]);
     g->SetStepType(1, 1);  // "Linear up"
     g->SetStepType(3, 2);  // "Linear down"
-    g->Changed();
-    const std::vector<float> steps = TableOf(*g);
+    const std::vector<float> steps = Rendered(*g);
     g->SetMorph(3);
-    g->Changed();
-    EXPECT_EQ(TableOf(*g), steps);
+    EXPECT_EQ(Rendered(*g), steps);
     const float* t = g->Table();
     // With the lowest base a shaped step rises from -1 to its level (type 0 is flat
     // whatever the base) ...
@@ -273,13 +265,11 @@ TEST(YSignalGenerator, EverySettingTheRenderReadsChangesTheTable) {
     };
     auto base = Make();
     SetEveryLayer(*base);
-    base->Changed();
-    const std::vector<float> reference = TableOf(*base);
+    const std::vector<float> reference = Rendered(*base);
     for (const auto& [name, edit] : shapeEdits) {
         auto g = Make();
         SetEveryLayer(*g);
-        g->Changed();
-        ASSERT_EQ(TableOf(*g), reference) << "render is not deterministic";
+        ASSERT_EQ(Rendered(*g), reference) << "render is not deterministic";
         edit(*g);
         EXPECT_TRUE(g->Changed()) << name;
         EXPECT_NE(TableOf(*g), reference) << name;
@@ -289,8 +279,7 @@ TEST(YSignalGenerator, EverySettingTheRenderReadsChangesTheTable) {
     auto g = Make();
     g->SetMode(Gen::kHarmonicsMode);
     g->SetAmplitudeTransformEnable(true);
-    g->Changed();
-    const std::vector<float> cosine = TableOf(*g);
+    const std::vector<float> cosine = Rendered(*g);
     pointEdit(Gen::CurveId::kAmplitudeTransform, 0.5, 0.2)(*g);
     EXPECT_TRUE(g->Changed());
     EXPECT_NE(TableOf(*g), cosine);
@@ -331,8 +320,7 @@ TEST(YSignalGenerator, ChangedQueryResetAndSettings) {
 
     // A harmonics-generator setting marks its step pending; the step changes nothing.
     g->SetMode(Gen::kHarmonicsMode);
-    g->Changed();
-    const std::vector<float> cosine = TableOf(*g);
+    const std::vector<float> cosine = Rendered(*g);
     g->SetSlope(0.3);
     EXPECT_TRUE(g->HarmonicsPending());
     EXPECT_TRUE(g->Changed());
