@@ -19,7 +19,6 @@ LfoDeclicker AfterRamp(double sampleRate) {
 TEST(LfoDeclicker, ANewCurveContinuesTheOldSlopeAndGlidesOntoItselfInOneSecond) {
     const int rate = 100;
     LfoDeclicker declicker = AfterRamp(rate);
-    EXPECT_EQ(declicker.length, rate);
     declicker.Trigger();
     std::vector<float> curve;
     for (int size : {7, 1, 50, 64}) {  // the fade spans blocks of any size
@@ -42,15 +41,13 @@ TEST(LfoDeclicker, SingleSampleAndEmptyBlocks) {
     LfoDeclicker declicker = AfterRamp(1000.0);
     float one = 0.9f;
     declicker.Run(&one, 1);
-    EXPECT_EQ(declicker.beforeLast, 0.5f);
-    EXPECT_EQ(declicker.last, 0.9f);
 
+    // Empty blocks change nothing: the trigger waits for the next real block.
     declicker.Trigger();
     float untouched = 0.25f;
     declicker.Run(&untouched, 0);
     declicker.Run(&untouched, -3);
     EXPECT_EQ(untouched, 0.25f);
-    EXPECT_TRUE(declicker.triggered);  // kept for the next real block
 
     float next = 0.0f;  // after 0.5, 0.9 the continuation is 1.3
     declicker.Run(&next, 1);
