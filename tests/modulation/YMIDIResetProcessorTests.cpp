@@ -26,13 +26,8 @@ public:
 };
 
 YNoteEvent Note(bool on, int held = 1, int channel = 0, int key = 60, double velocity = 0.5) {
-    YNoteEvent note;
-    note.on = on;
-    note.heldCount = held;
-    note.channel = static_cast<uint8_t>(channel);
-    note.key = static_cast<int8_t>(key);
-    note.velocity = velocity;
-    return note;
+    return {.channel = static_cast<uint8_t>(channel), .key = static_cast<int8_t>(key), .velocity = velocity, .on = on,
+            .heldCount = held};
 }
 
 bool Resets(CountingReset& reset, const YNoteEvent& note) {
