@@ -22,10 +22,9 @@ std::vector<float> Signal() {
 
 TEST(YGaussianSmoother, KernelFollowsTheAmount) {
     YGaussianSmoother smoother;
-    EXPECT_EQ(smoother.Radius(1.0), 256);
-    EXPECT_EQ(smoother.Radius(0.01), 3);  // A = 2.56
-    EXPECT_EQ(smoother.Radius(100.0), YGaussianSmoother::kMaxRadius);
-    EXPECT_EQ(smoother.Radius(-1.0), 0);
+    // At 0.01 the width A is 2.56.
+    for (auto [amount, radius] : {std::pair{1.0, 256}, {0.01, 3}, {100.0, YGaussianSmoother::kMaxRadius}, {-1.0, 0}})
+        EXPECT_EQ(smoother.Radius(amount), radius) << amount;
     int r = smoother.Radius(0.5);
     const float* w = smoother.Weights();
     double sum = w[0];
@@ -43,10 +42,8 @@ TEST(YGaussianSmoother, DirectAndFFTAgreeWithACyclicReference) {
         const float* w = smoother.Weights();
         std::vector<double> reference(kN);
         for (int i = 0; i < kN; ++i) {
-            double sum = static_cast<double>(w[0]) * static_cast<double>(input[i]);
-            for (int j = 1; j <= r; ++j)
-                sum += static_cast<double>(w[j]) *
-                       (static_cast<double>(input[(i - j + kN) % kN]) + static_cast<double>(input[(i + j) % kN]));
+            double sum = double{w[0]} * input[i];
+            for (int j = 1; j <= r; ++j) sum += double{w[j]} * (double{input[(i - j + kN) % kN]} + input[(i + j) % kN]);
             reference[i] = sum;
         }
         std::vector<float> results[3] = {input, input, input};  // direct, FFT, chosen
