@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -53,8 +54,7 @@ TEST_F(Engine, SurroundNeedsMoreThanTwoChannels) {
     EXPECT_EQ(engine.GetChannelMode(), ChannelMode::LeftRight);
     engine.SetupPins(1, true);
     engine.SetChannels(8, 8);
-    engine.SetChannelMode(ChannelMode::Surround);
-    EXPECT_EQ(engine.GetChannelMode(), ChannelMode::Surround);
+    engine.SetChannelMode(ChannelMode::Surround);  // now taken: every enabled channel
     engine.SurroundChannelsEnable()[3] = false;
     engine.InitProcessing();
     EXPECT_EQ(engine.ChannelCount(), 7);
@@ -130,15 +130,9 @@ TEST_F(Engine, ConcurrentParameterWritesPreparationAndBypass) {
             std::fill(right.begin(), right.end(), 1.0f);
             std::fill(outLeft.begin(), outLeft.end(), -5.0f);
             engine.ProcessAudio(inputs, outputs, frames, true);
-            bool untouched = outLeft.front() == -5.0f, allUntouched = true, allWritten = true;
-            for (float v : outLeft) {
-                allUntouched &= v == -5.0f;
-                allWritten &= v != -5.0f && std::isfinite(v);
-            }
-            if (untouched ? allUntouched : allWritten)
-                ++(untouched ? dropped : processed);
-            else
-                ++torn;
+            const auto untouched = std::count(outLeft.begin(), outLeft.end(), -5.0f);
+            const bool finite = std::all_of(outLeft.begin(), outLeft.end(), [](float v) { return std::isfinite(v); });
+            ++(untouched == frames ? dropped : untouched == 0 && finite ? processed : torn);
             std::this_thread::sleep_for(std::chrono::microseconds(50));  // a host paces its blocks
         }
     });
