@@ -47,16 +47,13 @@ TEST_F(ParameterModel, ShapeCurvesBothWays) {
 TEST_F(ParameterModel, EnumerationBinsAndBooleanThreshold) {
     ParameterEnumT<ParameterBase> mode(&owner, 2, &Def(PassThroughEffect::kMode));
     ParameterBoolT<ParameterBase> toggle(&owner, 3, &Def(PassThroughEffect::kSwitch));
-    const struct {
-        ParameterBase& parameter;
-        int index;
-        double normalised, stored;
-    } writes[] = {{mode, PassThroughEffect::kMode, 0.4, 1}, {mode, PassThroughEffect::kMode, 0.5, 2},
-                  {mode, PassThroughEffect::kMode, 1.0, 3}, {mode, PassThroughEffect::kMode, 0.0, 0},
-                  {toggle, PassThroughEffect::kSwitch, 0.49, 0}, {toggle, PassThroughEffect::kSwitch, 0.5, 1}};
-    for (const auto& w : writes) {
-        w.parameter.SetValue(0, w.normalised, false);
-        EXPECT_EQ(Def(w.index).value, w.stored) << w.index << " at " << w.normalised;
+    for (auto [normalised, stored] : {std::pair{0.4, 1.0}, {0.5, 2.0}, {1.0, 3.0}, {0.0, 0.0}}) {
+        mode.SetValue(0, normalised, false);
+        EXPECT_EQ(Def(PassThroughEffect::kMode).value, stored) << normalised;
+    }
+    for (auto [normalised, stored] : {std::pair{0.49, 0.0}, {0.5, 1.0}}) {
+        toggle.SetValue(0, normalised, false);
+        EXPECT_EQ(Def(PassThroughEffect::kSwitch).value, stored) << normalised;
     }
     EXPECT_EQ(toggle.GetValueName(0), YString("on"));
     EXPECT_DOUBLE_EQ(toggle.GetDefaultValue(0), 0.5);  // the kinds without their own rule
