@@ -143,7 +143,6 @@ TEST_F(BlockRoad, SurroundModeProcessesOnlyEnabledChannels) {
     plugin.gain = 2.0;
     plugin.surroundEnables[2] = plugin.surroundEnables[5] = false;
     Prepare(7, 4);
-    EXPECT_EQ(plugin.Processed(), 6);
     AudioBuffers in(8, 40);
     in.FillSignal();
     AudioBuffers source = in;

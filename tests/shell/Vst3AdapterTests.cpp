@@ -99,9 +99,7 @@ TEST_F(Vst3Binding, SteadyProcessingAllocatesNothing) {
 
 TEST_F(Vst3Binding, OnlyTheLastPointOfAQueueIsApplied) {
     auto* road = new RoadTestPlugin;
-    auto* parameters = new ParameterRun(0, 4, "p");
-    road->AddAutomationAdapter(parameters);
-    parameters->ReleaseReference();
+    ParameterRun* parameters = road->AddRun(0, 4, "p");
     Make(road);
     changes->Add(1, 0, 0.1);
     changes->Add(1, 64, 0.2);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -12,21 +13,14 @@ TEST(ParameterIndexSpace, LookupFindsTheAdapterOwningAnIndex) {
     RoadTestPlugin plugin;
     EXPECT_EQ(plugin.FindAutomationAdapter(0), nullptr);
     plugin.SetParameter(0, 0.5);  // nothing registered: no action, no crash
-    auto* a = new ParameterRun(10, 5, "a");
-    auto* b = new ParameterRun(0, 3, "b");
-    auto* c = new ParameterRun(3, 4, "c");
-    auto* d = new ParameterRun(7, 3, "d");
-    for (auto* run : {a, b, c, d}) {
-        plugin.AddAutomationAdapter(run);
-        run->ReleaseReference();  // the plug-in keeps them alive
-    }
+    auto* a = plugin.AddRun(10, 5, "a");
+    auto* b = plugin.AddRun(0, 3, "b");
+    auto* c = plugin.AddRun(3, 4, "c");
+    auto* d = plugin.AddRun(7, 3, "d");
     EXPECT_EQ(plugin.GetParameterCount(), 15);
-    EXPECT_EQ(plugin.FindAutomationAdapter(0), b);
-    EXPECT_EQ(plugin.FindAutomationAdapter(3), c);   // an adapter's first index
-    EXPECT_EQ(plugin.FindAutomationAdapter(7), d);
-    EXPECT_EQ(plugin.FindAutomationAdapter(9), d);
-    EXPECT_EQ(plugin.FindAutomationAdapter(10), a);
-    EXPECT_EQ(plugin.FindAutomationAdapter(14), a);
+    // 3, 7 and 10 are an adapter's first index.
+    const std::pair<int32_t, ParameterRun*> owners[] = {{0, b}, {3, c}, {7, d}, {9, d}, {10, a}, {14, a}};
+    for (const auto& [index, owner] : owners) EXPECT_EQ(plugin.FindAutomationAdapter(index), owner) << index;
     plugin.SetParameter(3, 0.25);
     plugin.SetParameter(12, 0.75);
     EXPECT_DOUBLE_EQ(c->values[0], 0.25);
@@ -43,9 +37,7 @@ TEST(ParameterIndexSpace, LookupFindsTheAdapterOwningAnIndex) {
 TEST(ParameterIndexSpace, AutomationGoesToTheBinding) {
     RoadTestPlugin plugin;
     RecordingBinding binding;
-    auto* run = new ParameterRun(4, 2, "p");
-    plugin.AddAutomationAdapter(run);
-    run->ReleaseReference();
+    auto* run = plugin.AddRun(4, 2, "p");
     run->values = {0.5, 1.0};
     run->SendAutomation(1);  // no binding yet
     plugin.SetAdapter(&binding);
@@ -63,9 +55,7 @@ TEST(ParameterIndexSpace, AutomationGoesToTheBinding) {
 
 TEST(ParameterIndexSpace, AutomationThreadStopsWithTheAdapters) {
     RoadTestPlugin plugin;
-    auto* run = new ParameterRun(0, 1, "p");
-    plugin.AddAutomationAdapter(run);
-    run->ReleaseReference();
+    plugin.AddRun(0, 1, "p");
     plugin.StartAutomationUpdates();
     plugin.StartAutomationUpdates();  // already running: nothing changes
     auto start = std::chrono::steady_clock::now();
@@ -106,7 +96,6 @@ TEST(Channels, RequestedCountsAndLatencyViews) {
     plugin.SetSampleRate(44100.0);
     EXPECT_EQ(plugin.GetHostLatency(), 100);
     plugin.UpdateUpsamplingFactor(2, true);
-    EXPECT_EQ(plugin.ProcessingRate(), 88200.0);
     EXPECT_EQ(plugin.GetHostLatency(), 50 + 3072);
     plugin.UpdateUpsamplingFactor(4, false);
     EXPECT_EQ(plugin.GetHostLatency(), 25 + 384);
