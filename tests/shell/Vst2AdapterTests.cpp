@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,11 @@ public:
     std::vector<VstMidiEvent> lastMidiList;
     int wantMidi = 0;
 
-    static VstIntPtr VSTCALLBACK Callback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr value, void* ptr, float) {
-        FakeHost* host = effect && effect->user ? static_cast<FakeHost*>(effect->user) : current;
-        return host ? host->Answer(opcode, value, ptr) : 0;
-    }
+    // The host of the test running; the binding calls before its AEffect exists.
     static inline FakeHost* current = nullptr;
+    static VstIntPtr VSTCALLBACK Callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void* ptr, float) {
+        return current->Answer(opcode, value, ptr);
+    }
 
     VstIntPtr Answer(VstInt32 opcode, VstIntPtr value, void* ptr) {
         switch (opcode) {
@@ -67,6 +68,13 @@ VstMidiEvent Midi(int status, int data1, int data2) {
     return event;
 }
 
+// A host's event list around the given events (two at most).
+VstEvents List(std::initializer_list<VstMidiEvent*> events) {
+    VstEvents list{};
+    for (VstMidiEvent* event : events) list.events[list.numEvents++] = reinterpret_cast<VstEvent*>(event);
+    return list;
+}
+
 // A binding around the test plug-in (pins as set up by pins), made with a fake host.
 class Vst2Binding : public ::testing::Test {
 protected:
@@ -75,9 +83,7 @@ protected:
         if (pins) pins(*plugin);
         FakeHost::current = &host;
         adapter = new YAudioPluginVSTAdapter(&FakeHost::Callback, plugin);
-        FakeHost::current = nullptr;
         effect = adapter->getAeffect();
-        effect->user = &host;
     }
     void TearDown() override {
         if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
@@ -230,9 +236,7 @@ TEST_F(Vst2Binding, TheHostIsAskedForTimeOnlyWhenNeeded) {
     host.time.ppqPos = 7.0;
     host.time.tempo = 90.0;
     VstMidiEvent note = Midi(0x90, 60, 100);
-    VstEvents list{};
-    list.numEvents = 1;
-    list.events[0] = reinterpret_cast<VstEvent*>(&note);
+    VstEvents list = List({&note});
     EXPECT_EQ(Dispatch(effProcessEvents, 0, 0, &list), 1);
     ASSERT_EQ(host.timeRequests, 1);
     EXPECT_EQ(host.lastTimeRequest, YAudioPluginVSTAdapter::kEventTimeRequest);
@@ -268,10 +272,7 @@ TEST_F(Vst2Binding, SteadyProcessingWithMIDIAllocatesNothing) {
     host.time.flags = kVstTransportPlaying;
     auto block = [&] {
         VstMidiEvent notes[2] = {Midi(0x90, 64, 90), Midi(0x80, 64, 90)};
-        VstEvents list{};
-        list.numEvents = 2;
-        list.events[0] = reinterpret_cast<VstEvent*>(&notes[0]);
-        list.events[1] = reinterpret_cast<VstEvent*>(&notes[1]);
+        VstEvents list = List({&notes[0], &notes[1]});
         Dispatch(effProcessEvents, 0, 0, &list);
         adapter->QueueMIDIInput(3, 0xB0, 1, 20);
         effect->processReplacing(effect, table.data(), table.data() + 4, 256);
