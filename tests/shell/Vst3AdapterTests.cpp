@@ -42,15 +42,10 @@ protected:
         float* outPointers[2] = {output[0].data(), output[1].data()};
         AudioBusBuffers in{2, 0, {inPointers}};
         AudioBusBuffers out{2, 0, {outPointers}};
-        ProcessData data{};
-        data.numSamples = frames;
-        data.numInputs = data.numOutputs = 1;
-        data.inputs = &in;
-        data.outputs = &out;
-        data.inputParameterChanges = changes.Get();
-        data.inputEvents = events.Get();
-        data.outputEvents = outputEvents;
-        data.processContext = contextEnabled ? &processContext : nullptr;
+        ProcessData data{.processMode = kRealtime, .symbolicSampleSize = kSample32, .numSamples = frames, .numInputs = 1,
+                         .numOutputs = 1, .inputs = &in, .outputs = &out, .inputParameterChanges = changes.Get(),
+                         .outputParameterChanges = nullptr, .inputEvents = events.Get(), .outputEvents = outputEvents,
+                         .processContext = contextEnabled ? &processContext : nullptr};
         const tresult result = adapter->process(data);
         changes->Clear();
         events->Clear();
