@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 using File = YConfiguration::File;
@@ -33,6 +35,11 @@ protected:
         for (File file : {File::Plugin, File::Global})
             if (YFile::Exists(YConfiguration::PathOf(file))) YFile::Delete(YConfiguration::PathOf(file));
     }
+    static std::pair<int32_t, int32_t> DefaultSize(YAudioPlugin& plugin) {
+        int32_t width = -1, height = -1;
+        plugin.GetDefaultSize(width, height);
+        return {width, height};
+    }
     static std::unique_ptr<YXMLItem> Load(File file) {
         YStdFileStream stream(YConfiguration::PathOf(file), YStdFileStream::kRead);
         return YXMLDocument::Read(stream);
@@ -46,10 +53,7 @@ TEST_F(Configuration, MissingFilesGiveTheDefaults) {
     EXPECT_EQ(YAudioPlugin::GetConfirmationEnabled(), 1);
     StatefulPlugin plugin;
     EXPECT_EQ(plugin.GetEditorMode(), 0);
-    int32_t width = -1, height = -1;
-    plugin.GetDefaultSize(width, height);
-    EXPECT_EQ(width, 0);
-    EXPECT_EQ(height, 0);
+    EXPECT_EQ(DefaultSize(plugin), std::make_pair(0, 0));
     EXPECT_FALSE(YFile::Exists(YConfiguration::PathOf(File::Plugin)));
 }
 
@@ -71,13 +75,9 @@ TEST_F(Configuration, DefaultSizeIsKeptPerProduct) {
     plugin.productName = "Vor talis";
     plugin.SetDefaultSize(640, 480);
     EXPECT_EQ(Load(File::Global)->GetAttribute("DefaultSizeVortalis"), YString("640,480"));
-    int32_t width = 0, height = 0;
-    plugin.GetDefaultSize(width, height);
-    EXPECT_EQ(width, 640);
-    EXPECT_EQ(height, 480);
+    EXPECT_EQ(DefaultSize(plugin), std::make_pair(640, 480));
     plugin.ResetDefaultSize();
-    plugin.GetDefaultSize(width, height);
-    EXPECT_EQ(width, 0);
+    EXPECT_EQ(DefaultSize(plugin), std::make_pair(0, 0));
 }
 
 TEST_F(Configuration, DefaultStateForNewInstances) {
