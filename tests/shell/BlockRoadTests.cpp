@@ -19,7 +19,7 @@ protected:
         plugin.SetSampleRate(48000.0);
         plugin.InitProcessing();
     }
-    // One replacing block from fresh input buffers; returns the outputs.
+    // One replacing block into fresh outputs, all -7 as the host gave them; returns the outputs.
     AudioBuffers Run(AudioBuffers& in, int frames) {
         AudioBuffers out(8, frames, -7.0f);
         plugin.ProcessAudio(in.Table(), out.Table(), frames, true);
@@ -160,8 +160,7 @@ TEST_F(BlockRoad, SurroundModeProcessesOnlyEnabledChannels) {
 
 TEST_F(BlockRoad, MissingChannelsAreFilledIn) {
     Prepare();
-    AudioBuffers in(2, 16, 1.0f);
-    AudioBuffers out(2, 16, 0.0f);
+    AudioBuffers in(2, 16, 1.0f), out(2, 16);
     // A mono input is heard on both channels.
     plugin.SetConnectedChannels(1, 2);
     plugin.ProcessAudio(in.Table(), out.Table(), 16, true);
@@ -189,8 +188,7 @@ TEST_F(BlockRoad, UpsamplingHandsTheEngineMoreFramesAtAHigherRate) {
     plugin.SetSampleRate(44100.0);
     plugin.UpdateUpsamplingFactor(2, false);
     AudioBuffers in(2, 100, 0.25f);
-    AudioBuffers out(2, 100);
-    plugin.ProcessAudio(in.Table(), out.Table(), 100, true);
+    Run(in, 100);
     ASSERT_EQ(plugin.calls.size(), 1u);
     EXPECT_EQ(plugin.calls[0].frames, 200);
     EXPECT_EQ(plugin.ProcessingRate(), 88200.0);
@@ -218,14 +216,13 @@ TEST_F(BlockRoad, BusyParameterLockDropsTheBlock) {
     });
     holding.get_future().wait();
     AudioBuffers in(2, 64, 1.0f);
-    AudioBuffers out(2, 64, -3.0f);
-    plugin.ProcessAudio(in.Table(), out.Table(), 64, true);
+    AudioBuffers out = Run(in, 64);
     release.set_value();
     preparer.join();
     EXPECT_TRUE(plugin.calls.empty());
-    EXPECT_EQ(out[0][0], -3.0f);
+    EXPECT_EQ(out[0][0], -7.0f);  // as the host gave it
     EXPECT_EQ(in[0][0], 1.0f);  // not even the denormal offset was added
-    plugin.ProcessAudio(in.Table(), out.Table(), 64, true);
+    Run(in, 64);
     EXPECT_EQ(plugin.calls.size(), 1u);
 }
 
