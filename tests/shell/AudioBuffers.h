@@ -20,9 +20,11 @@ struct AudioBuffers {
     std::vector<float>& operator[](int channel) { return channels[static_cast<std::size_t>(channel)]; }
 
     // A different test signal per channel.
-    void FillSignal(int offset = 0) {
-        for (std::size_t c = 0; c < channels.size(); ++c)
-            for (std::size_t i = 0; i < channels[c].size(); ++i)
-                channels[c][i] = static_cast<float>(std::sin(0.05 * static_cast<double>(i + offset) * (c + 1) + c));
+    static AudioBuffers Signal(int channelCount, int frames) {
+        AudioBuffers buffers(channelCount, frames);
+        for (std::size_t c = 0; c < buffers.channels.size(); ++c)
+            for (std::size_t i = 0; i < buffers.channels[c].size(); ++i)
+                buffers.channels[c][i] = static_cast<float>(std::sin(0.05 * static_cast<double>(i) * (c + 1) + c));
+        return buffers;
     }
 };

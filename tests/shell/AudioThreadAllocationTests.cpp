@@ -33,8 +33,7 @@ TEST_P(SteadyState, ProcessAudioDoesNotAllocate) {
     plugin.SetSampleRate(48000.0);
     plugin.UpdateUpsamplingFactor(s.factor, s.highQuality);
     plugin.InitProcessing();
-    AudioBuffers in(8, 512), out(8, 512);
-    in.FillSignal();
+    AudioBuffers in = AudioBuffers::Signal(8, 512), out(8, 512);
     for (int warm = 0; warm < 3; ++warm) plugin.ProcessAudio(in.Table(), out.Table(), 512, s.replacing);
 
     AllocationWindow window;

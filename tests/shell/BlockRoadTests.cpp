@@ -98,8 +98,7 @@ TEST_F(BlockRoad, ChannelModesRouteAndDelay) {
     for (const auto& c : cases) {
         plugin.gain = c.gain;
         Prepare(c.mode, c.latency);
-        AudioBuffers source(2, 128);
-        source.FillSignal();
+        AudioBuffers source = AudioBuffers::Signal(2, 128);
         auto at = [&](int channel, int n) { return n < 0 ? 0.0 : source[channel][static_cast<std::size_t>(n)] + double(kOffset); };
         for (int block = 0; block < 2; ++block) {
             AudioBuffers in(2, 64);
@@ -126,9 +125,7 @@ TEST_F(BlockRoad, ChannelModesRouteAndDelay) {
 
 TEST_F(BlockRoad, InPlaceRoutingReadsTheOriginalInput) {
     Prepare(3, 1);
-    AudioBuffers io(2, 32);
-    io.FillSignal();
-    AudioBuffers source = io;
+    AudioBuffers io = AudioBuffers::Signal(2, 32), source = io;
     plugin.ProcessAudio(io.Table(), io.Table(), 32, true);
     for (int i = 1; i < 32; ++i) {
         double m = (source[0][i] + source[1][i]) / 2 + kOffset;
@@ -143,9 +140,7 @@ TEST_F(BlockRoad, SurroundModeProcessesOnlyEnabledChannels) {
     plugin.gain = 2.0;
     plugin.surroundEnables[2] = plugin.surroundEnables[5] = false;
     Prepare(7, 4);
-    AudioBuffers in(8, 40);
-    in.FillSignal();
-    AudioBuffers source = in;
+    AudioBuffers in = AudioBuffers::Signal(8, 40), source = in;
     AudioBuffers out = Run(in, 40);
     EXPECT_EQ(plugin.calls.back().channels, 6);
     for (int c = 0; c < 8; ++c) {
@@ -197,9 +192,7 @@ TEST_F(BlockRoad, UpsamplingHandsTheEngineMoreFramesAtAHigherRate) {
 TEST_F(BlockRoad, BypassDelaysTheInputByTheLatency) {
     Prepare(0, 64);
     plugin.bypass = true;
-    AudioBuffers in(2, 200);
-    in.FillSignal();
-    AudioBuffers source = in;
+    AudioBuffers in = AudioBuffers::Signal(2, 200), source = in;
     AudioBuffers out = Run(in, 200);
     EXPECT_TRUE(plugin.calls.empty());
     for (int c = 0; c < 2; ++c)
