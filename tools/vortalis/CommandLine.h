@@ -1,0 +1,46 @@
+#pragma once
+
+#include "AudioFile.h"
+#include "Session.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The tool's subcommands: each file adds its own to the application, and main runs
+// the one the user chose.
+struct Command {
+    CLI::App* app = nullptr;
+    std::function<int()> run;
+};
+using CommandList = std::vector<Command>;
+
+void AddRenderCommands(CLI::App& app, CommandList& commands);
+void AddStateCommands(CLI::App& app, CommandList& commands);
+
+// One line on stderr, exit status 1.
+int Fail(const std::string& message);
+
+// The options every command that loads the plug-in shares: --plugin, --api, --block,
+// --quiet. Fill completes the session options once the line is parsed.
+struct PluginArguments {
+    std::string api = "vst3";
+    bool quiet = false;
+
+    void AddTo(CLI::App& command, SessionOptions& options);
+    void Fill(SessionOptions& options) const;
+};
+
+// --set ID=TEXT and --norm ID=VALUE.
+struct SettingArguments {
+    std::vector<std::string> texts, normalised;
+
+    void AddTo(CLI::App& command);
+    bool Fill(SessionOptions& options, std::string& error) const;
+};
+
+// A progress line on the terminal: percentage and real-time factor; nothing when quiet
+// or when standard error is not a terminal.
+Session::Progress TerminalProgress(bool quiet);
