@@ -70,10 +70,54 @@ bool GetSystemFolder(int index, YString& path);
 // that could not be started.
 bool OpenWithApplication(const YString& path);
 
+// Opens a web address in the system's browser (ShellExecute on Windows, xdg-open on
+// Linux). False when that could not be started.
+bool OpenURL(const YString& url);
+
 // Sets an environment variable of this process (tests point HOME and friends at
 // scratch folders with it).
 bool SetEnvironment(const char* name, const YString& value);
 
+
+// --- Sockets -------------------------------------------------------------------
+//
+// TCP connections of the online services. Sockets are kept non-blocking and every
+// wait for the network is bounded by a time-out in milliseconds, so that a server
+// that never answers cannot hang its caller.
+
+// A SOCKET on Windows, a descriptor on POSIX; kNoSocket for none.
+using SocketHandle = intptr_t;
+inline constexpr SocketHandle kNoSocket = -1;
+
+// Starts the system's socket library once per process (WSAStartup on Windows, nothing
+// on POSIX). False when the system refuses.
+bool StartSockets() noexcept;
+
+// The step at which ConnectTCP failed, and the system's error code there.
+enum class SocketStep { kStartup, kResolve, kProtocol, kCreate, kConnect };
+struct SocketFailure {
+    SocketStep step = SocketStep::kConnect;
+    int code = 0;
+};
+
+// Resolves host and connects to its addresses in turn until one accepts; all of it
+// within timeoutMs. kProtocol: the name resolved, but to no address a TCP stream can
+// use. kNoSocket on failure, with failure filled in.
+SocketHandle ConnectTCP(const YString& host, uint16_t port, int timeoutMs, SocketFailure& failure);
+
+enum class SocketStatus {
+    kDone,      // some bytes moved (count > 0)
+    kTimedOut,  // nothing moved within the time-out
+    kClosed,    // the other side has ended or reset the connection
+    kFailed,    // any other error
+};
+// Sends a part of bytes, waiting at most timeoutMs for room; sent receives the count.
+SocketStatus SendSome(SocketHandle socket, const void* bytes, std::size_t count, std::size_t& sent,
+                      int timeoutMs) noexcept;
+// Receives what has arrived, up to count bytes, waiting at most timeoutMs for the first.
+SocketStatus ReceiveSome(SocketHandle socket, void* bytes, std::size_t count, std::size_t& received,
+                         int timeoutMs) noexcept;
+void CloseSocket(SocketHandle socket) noexcept;
 
 // --- Processor ----------------------------------------------------------------
 

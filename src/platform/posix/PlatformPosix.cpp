@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace Platform {
 
@@ -157,14 +158,15 @@ bool GetSystemFolder(int index, YString& path) {
     return true;
 }
 
-bool OpenWithApplication(const YString& path) {
-    std::string name = path.ToUtf8();
-    if (access(name.c_str(), F_OK) != 0) return false;
-    // Everything the children need is prepared before fork: between fork and exec
-    // only async-signal-safe calls are allowed in a threaded process. The middle
-    // child exits at once, so xdg-open is adopted by init and never left a zombie.
+namespace {
+
+// Starts xdg-open on target without waiting for it. Everything the children need is
+// prepared before fork: between fork and exec only async-signal-safe calls are allowed
+// in a threaded process. The middle child exits at once, so xdg-open is adopted by
+// init and never left a zombie.
+bool StartXdgOpen(std::string target) {
     char program[] = "xdg-open";
-    char* arguments[] = {program, name.data(), nullptr};
+    char* arguments[] = {program, target.data(), nullptr};
     pid_t child = fork();
     if (child < 0) return false;
     if (child == 0) {
@@ -180,6 +182,16 @@ bool OpenWithApplication(const YString& path) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+}  // namespace
+
+bool OpenWithApplication(const YString& path) {
+    std::string name = path.ToUtf8();
+    if (access(name.c_str(), F_OK) != 0) return false;
+    return StartXdgOpen(std::move(name));
+}
+
+bool OpenURL(const YString& url) { return StartXdgOpen(url.ToUtf8()); }
 
 bool SetEnvironment(const char* name, const YString& value) { return setenv(name, value.ToUtf8().c_str(), 1) == 0; }
 

@@ -134,10 +134,13 @@ bool GetSystemFolder(int index, YString& path) {
     return true;
 }
 
+// The shell's open verb serves files and web addresses alike.
 bool OpenWithApplication(const YString& path) {
     HINSTANCE result = ShellExecuteW(nullptr, L"open", Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
+
+bool OpenURL(const YString& url) { return OpenWithApplication(url); }
 
 void ShowFatalMessage(const char* utf8Text) noexcept {
     int units = MultiByteToWideChar(CP_UTF8, 0, utf8Text, -1, nullptr, 0);
