@@ -1,5 +1,6 @@
 // The command-line tool run as a user runs it, on generated files, through the
 // real, built plug-in.
+#include "RunTool.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,29 +13,6 @@
 #include <vector>
 
 namespace {
-
-struct Result {
-    int status;
-    std::string output;
-};
-
-Result RunTool(const std::string& arguments) {
-    const std::string command = std::string(VORTALIS_TOOL) + " " + arguments + " 2>&1";
-    Result result{-1, {}};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.output.append(buffer, got);
-    result.status = pclose(pipe);
-    return result;
-}
-
-// Runs a command that must work and gives its output.
-std::string Succeed(const std::string& arguments) {
-    Result result = RunTool(arguments);
-    EXPECT_EQ(result.status, 0) << arguments << "\n" << result.output;
-    return result.output;
-}
 
 std::vector<float> ReadSamples(const std::string& path, int* channels = nullptr, int* format = nullptr) {
     SF_INFO info{};
