@@ -11,11 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -155,6 +157,30 @@ TEST_F(SampleShape, MessagesAndWhatASampleChanges) {
     EXPECT_FALSE(g->GetSettings().generator.HasSample());
     EXPECT_NEAR(Amplitude(*g, 2), 1, 1e-6);  // the formula's 1/2, compressed to 1
     EXPECT_NEAR(g->CustomTable()[kN / 4], 0.87, 0.01);
+}
+
+// The analysis on this thread, the renders on an audio thread: the hand-over and the
+// generator's steps meet only under the render lock (the thread sanitizer build checks).
+TEST(YSignalGeneratorHarmonics, SamplesLoadWhileTheAudioThreadRenders) {
+    auto g = Make();
+    g->SetCustomSample(true);
+    g->SetCustomDepth(1);
+    g->SetFundamentalMinimum(100);  // a short window keeps the sanitizer builds quick
+    const YAudioData sound = MonoSound(Periodic(180, 48000, 0.25, [](double p) { return BandLimitedSaw(p, 12); }), 48000);
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        while (!stop.load()) g->Changed();
+    });
+    for (int i = 0; i < 8; ++i) {
+        g->SetSamplePosition(0.01 * i);
+        EXPECT_EQ(g->LoadSample(sound, "saw").outcome, YSampleAnalyzer::Outcome::kAnalyzed);
+        g->SetPostProcessNoise(0.01 * i);
+        EXPECT_LE(g->GetSettings().magnitudes[3], 1.0f);
+    }
+    stop.store(true);
+    audio.join();
+    g->Changed();
+    for (int i = 0; i < kN; i += 97) ASSERT_NEAR(g->Table()[i], g->CustomTable()[i], 1e-6) << i;
 }
 
 void Store(Gen& g, YXMLItem& element, bool loading) {
