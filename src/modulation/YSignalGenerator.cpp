@@ -43,7 +43,10 @@ void Resample(const float* source, int32_t sourceLength, float* target, int32_t 
 }  // namespace
 
 YSignalGenerator::Settings::Settings()
-    : envelope(0, 1, -1, 1, 0), transform(0, 1, 0, 1, 0), amplitudeTransform(-1, 1, -1, 1, -1) {
+    : envelope(0, 1, -1, 1, 0),
+      customTable(kSize),
+      transform(0, 1, 0, 1, 0),
+      amplitudeTransform(-1, 1, -1, 1, -1) {
     // The drawn curve: a triangle rising to 1 at a quarter and falling to -1 at three quarters.
     std::vector<YEnvelopeComputer::Point> points = envelope.Points();
     points.insert(points.begin() + 1, {YEnvelopeComputer::NewPoint(0.25, 1), YEnvelopeComputer::NewPoint(0.75, -1)});
@@ -65,7 +68,6 @@ YSignalGenerator::YSignalGenerator()
       work_(kSize),
       layer_(kSize),
       copy_(kSize),
-      custom_(kSize),
       curve_(kSize),
       bins_(kSize / 2 + 1),
       synthesis_(kSize),
@@ -79,7 +81,6 @@ void YSignalGenerator::Reset() {
     YScopedLock hold(Lock());
     settings_ = Settings();
     settings_.generator.seed = YRandom::Draw();
-    std::fill(custom_.begin(), custom_.end(), 0.0f);
     harmonicsPending_ = false;
     RenderLocked();
     changed_.store(true);
@@ -110,6 +111,8 @@ void YSignalGenerator::SetSettings(const Settings& settings) {
     YScopedLock hold(Lock());
     // A loaded state brings its magnitudes and phases along: no generator step.
     settings_ = settings;
+    harmonicsPending_ = false;
+    settings_.customTable.resize(kSize);  // the render reads kSize values
     changed_.store(true);
 }
 
@@ -131,23 +134,21 @@ YEnvelopeComputer& YSignalGenerator::CurveOf(CurveId id) {
 
 void YSignalGenerator::SetCustomTable(const float* values, int32_t count) {
     YScopedLock hold(Lock());
+    std::vector<float>& custom = settings_.customTable;
     if (count <= 0) {
-        std::fill(custom_.begin(), custom_.end(), 0.0f);
+        std::fill(custom.begin(), custom.end(), 0.0f);
     } else {
         // Cyclic: the period's end glides back to its first value.
         for (int32_t i = 0; i < kSize; ++i) {
             double position = static_cast<double>(i) * count / kSize;
             int32_t whole = static_cast<int32_t>(position);
             float f = static_cast<float>(position - whole);
-            custom_[i] = (1 - f) * values[whole] + f * values[(whole + 1) % count];
+            const float value = (1 - f) * values[whole] + f * values[(whole + 1) % count];
+            custom[i] = std::isnan(value) ? 0.0f : std::clamp(value, -1.0f, 1.0f);
         }
     }
     changed_.store(true);
 }
-
-// The harmonics generator's algorithm (formula or sample analysis) is not ours to
-// define; its settings are kept and stored, and its step leaves the spectrum as it is.
-void YSignalGenerator::RunHarmonicsGenerator() noexcept {}
 
 void YSignalGenerator::RenderLocked() noexcept {
     if (settings_.mode == kHarmonicsMode) {
@@ -236,7 +237,7 @@ void YSignalGenerator::ComputeLayer(int layer, float* out) noexcept {
             ComputeSteps(out);
             break;
         default:
-            std::memcpy(out, custom_.data(), kSize * sizeof(float));
+            std::memcpy(out, settings_.customTable.data(), kSize * sizeof(float));
             break;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/YString.h"
 #include "foundation/YSynchronizer.h"
+#include "media/YSampleAnalyzer.h"
 #include "modulation/YEnvelopeComputer.h"
 #include "modulation/YGaussianSmoother.h"
 #include "modulation/YRealFFT.h"
@@ -34,9 +35,10 @@ public:
     enum Mode : int32_t { kShapeMode = 0, kHarmonicsMode = 1 };
     enum class CurveId { kEnvelope, kTransform, kAmplitudeTransform };
 
-    // The tool that computes harmonic magnitudes and phases from a formula or an audio
-    // sample. Its algorithm is not part of this class: the settings are kept and
-    // stored, and a pending generator step does nothing.
+    // The tool that computes harmonic magnitudes and phases from a formula or from an
+    // analysed sample (the README gives the formula and the post-processors). Its step
+    // runs under the render lock, allocation-free, whenever one of these changed, and
+    // replaces the magnitudes and phases of all kMaxHarmonics harmonics.
     struct HarmonicsGenerator {
         double harmonicity = 1;          // "Harmonicity"
         double slope = 1;                // "Slope"
@@ -51,7 +53,12 @@ public:
         double clean = 0;                // "PostProcess.Clean"
         double compress = 0;             // "PostProcess.Compress"
         double harmonize = 0;            // "PostProcess.Harmonize"
+        // Element "SampleHarmonics": the analysed sample's amplitudes (largest 1) and
+        // phases, the generator's source while any amplitude is above 0; else the formula.
+        std::array<float, kMaxHarmonics> sampleAmplitudes{};
+        std::array<float, kMaxHarmonics> samplePhases{};
 
+        bool HasSample() const;
         bool operator==(const HarmonicsGenerator&) const = default;
     };
 
@@ -71,6 +78,7 @@ public:
         std::array<int32_t, kStepSlots> stepTypes{};     // "Types": an "Item" per slot, "Count" of them
         bool customSample = false;                       // "CustomSample"
         double customDepth = 0;                          // "Depth"
+        std::vector<float> customTable;                  // element "CustomTable": kSize values in -1 .. 1
         double phase = 0;                                // "Phase"
         double skew = 0;                                 // "Skew"
         double fullSkew = 0;                             // "FullSkew"
@@ -130,8 +138,14 @@ public:
 
     // Read on the thread that edits; replaced as a whole when a state is loaded. The
     // curves in it are evaluated by the render: evaluate them elsewhere only under the
-    // lock (EditCurve) or on a copy, since evaluation moves their cursor.
-    const Settings& GetSettings() const { return settings_; }
+    // lock (EditCurve) or on a copy, since evaluation moves their cursor. A pending
+    // generator step runs here first, so that the audio thread does not rewrite the
+    // magnitudes and phases while they are read.
+    const Settings& GetSettings() {
+        YScopedLock hold(Lock());
+        FlushHarmonicsGenerator();
+        return settings_;
+    }
     void SetSettings(const Settings& settings);
 
     // Stores the settings as attributes and child elements of the archive's element,
@@ -152,9 +166,23 @@ public:
         changed_.store(true);
     }
 
-    // The custom sample layer's period, resampled cyclically to kSize values.
+    // The custom sample layer's period, resampled cyclically to kSize values and held
+    // to -1 .. 1.
     void SetCustomTable(const float* values, int32_t count);
-    const float* CustomTable() const { return custom_.data(); }
+    const float* CustomTable() const { return settings_.customTable.data(); }
+
+    // The harmonics generator's sample analysis, on the user-interface thread: reads the
+    // file and analyses the sound at "SamplePosition" with "FundamentalMinimum" and
+    // "SampleRatio" (YSampleAnalyzer says how), without the lock. A success hands the
+    // finished period to the custom table and its spectrum to the generator under the
+    // lock and makes path the "SampleFilePath"; other outcomes change nothing. The mode
+    // and the custom layer's switch stay as they are. A file that cannot be read raises
+    // YException naming it.
+    YSampleAnalyzer::Result LoadSample(const YString& path);
+    // The same on a sound already read.
+    YSampleAnalyzer::Result LoadSample(const YAudioData& sound, const YString& path);
+    // The message that tells the user the outcome.
+    static YString SampleMessage(const YSampleAnalyzer::Result& result);
 
     void SetMode(int32_t mode) { Update(&Settings::mode, mode); }
     void SetMorph(double value) { Update(&Settings::morph, value); }
@@ -180,16 +208,20 @@ public:
     void SetTransformEnable(bool on) { Update(&Settings::transformEnable, on); }
     void SetAmplitudeTransformEnable(bool on) { Update(&Settings::amplitudeTransformEnable, on); }
     void SetHarmonicsCount(int32_t count) { Update(&Settings::harmonicsCount, count); }
-    // harmonic 1 .. kMaxHarmonics
+    // harmonic 1 .. kMaxHarmonics; the edit lands on what a pending generator step makes.
     void SetHarmonic(int32_t harmonic, float magnitude, float phase) {
-        UpdateAt(&Settings::magnitudes, harmonic - 1, magnitude);
-        UpdateAt(&Settings::phases, harmonic - 1, phase);
+        YScopedLock hold(Lock());
+        FlushHarmonicsGenerator();
+        settings_.magnitudes.at(static_cast<size_t>(harmonic - 1)) = magnitude;
+        settings_.phases.at(static_cast<size_t>(harmonic - 1)) = phase;
+        changed_.store(true);
     }
 
-    // The harmonics generator's settings also mark its step pending.
-    void SetHarmonicity(double v) { UpdateGenerator(&HarmonicsGenerator::harmonicity, v); }
-    void SetSlope(double v) { UpdateGenerator(&HarmonicsGenerator::slope, v); }
-    void SetFullness(double v) { UpdateGenerator(&HarmonicsGenerator::fullness, v); }
+    // The harmonics generator's settings also mark its step pending; the formula's own
+    // settings make the formula its source again.
+    void SetHarmonicity(double v) { UpdateGenerator(&HarmonicsGenerator::harmonicity, v, true); }
+    void SetSlope(double v) { UpdateGenerator(&HarmonicsGenerator::slope, v, true); }
+    void SetFullness(double v) { UpdateGenerator(&HarmonicsGenerator::fullness, v, true); }
     void SetFundamentalMinimum(double v) { UpdateGenerator(&HarmonicsGenerator::fundamentalMinimum, v); }
     void SetSeed(int32_t v) { UpdateGenerator(&HarmonicsGenerator::seed, v); }
     void SetSampleRatio(double v) { UpdateGenerator(&HarmonicsGenerator::sampleRatio, v); }
@@ -218,15 +250,22 @@ private:
         changed_.store(true);
     }
     template <class T>
-    void UpdateGenerator(T HarmonicsGenerator::*field, const T& value) {
+    void UpdateGenerator(T HarmonicsGenerator::*field, const T& value, bool formula = false) {
         YScopedLock hold(Lock());
         settings_.generator.*field = value;
+        if (formula) {
+            settings_.generator.sampleAmplitudes.fill(0.0f);
+            settings_.generator.samplePhases.fill(0.0f);
+        }
         harmonicsPending_ = true;
         changed_.store(true);
     }
 
     YEnvelopeComputer& CurveOf(CurveId id);
     void RunHarmonicsGenerator() noexcept;
+    // Runs a pending generator step now (lock held), so that what is read or stored is
+    // what the next render plays.
+    void FlushHarmonicsGenerator() noexcept;
     void RenderLocked() noexcept;
     void RenderHarmonics() noexcept;
     void Compose() noexcept;
@@ -241,7 +280,6 @@ private:
     std::vector<float> work_;       // W
     std::vector<float> layer_;      // the layer being blended in
     std::vector<float> copy_;       // W before a transformation
-    std::vector<float> custom_;
     std::vector<double> curve_;     // a curve's run over the period
     std::vector<std::complex<double>> bins_;
     std::vector<double> synthesis_;

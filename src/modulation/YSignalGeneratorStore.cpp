@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <type_traits>
 #include <vector>
@@ -17,7 +18,13 @@
 //   "Step": "Count" and one "Item" per step slot with its level in "Value";
 //   "Types": "Count" and one "Item" per step slot with its step-shape type in "Value";
 //   "Harmonics": "Count", "Magnitudes" and "Phases" as lists of numbers separated by
-//       spaces (trailing zeros left out), and the harmonics generator's settings.
+//       spaces (trailing zeros left out), and the harmonics generator's settings, with
+//       the child "SampleHarmonics" while the generator holds an analysed sample;
+//   "CustomTable": the custom sample layer's period while it is not silent.
+// "CustomTable" and "SampleHarmonics" hold binary data (the XML item's compressed
+// hexadecimal text) of little-endian 32-bit floats: the kSize table values, or the
+// kMaxHarmonics amplitudes followed by as many phases. A shape made from a sound thus
+// renders the same where that sound's file does not exist.
 // Overtone levels and phases are "Harmonic2" .. "Harmonic8" and "HarmonicPhase2" ..
 // "HarmonicPhase8".
 
@@ -28,6 +35,8 @@ using Point = YEnvelopeComputer::Point;
 
 // More points than any editor makes; a document with more is not a curve.
 constexpr int32_t kMaxCurvePoints = 4096;
+
+static_assert(std::endian::native == std::endian::little, "tables are stored as little-endian floats");
 
 const YString* SegmentTypeNames() {
     static const auto names = [] {
@@ -157,6 +166,45 @@ void StoreList(YStoreArchive& archive, const YString& name, std::array<float, N>
     if (archive.Loading()) ParseList(text, values);
 }
 
+// count floats as the binary data of a child element, written while present; a load
+// without the element answers false. Data of another size raises "Value doesn't have
+// correct format.", so a damaged table fails the whole load.
+bool StoreFloats(YStoreArchive& archive, const YString& name, float* values, uint32_t count, bool present) {
+    if (archive.Saving()) {
+        if (present) {
+            archive.Child(name)->SetData(values, count * sizeof(float), true);
+        } else if (YXMLItem* stale = archive.Element().FindSubItem(name)) {
+            archive.Element().RemoveSubItem(stale);
+        }
+        return present;
+    }
+    const YXMLItem* element = archive.Child(name);
+    if (element == nullptr) return false;
+    element->GetData(values, count * sizeof(float), true);
+    return true;
+}
+
+float Held(float value, float low, float high) { return std::isnan(value) ? 0.0f : std::clamp(value, low, high); }
+
+void StoreCustomTable(YStoreArchive& archive, std::vector<float>& table) {
+    const bool present = std::any_of(table.begin(), table.end(), [](float v) { return v != 0; });
+    if (!StoreFloats(archive, "CustomTable", table.data(), YSignalGenerator::kSize, present) || archive.Saving()) return;
+    for (float& value : table) value = Held(value, -1, 1);
+}
+
+void StoreSampleHarmonics(YStoreArchive& archive, YSignalGenerator::HarmonicsGenerator& g) {
+    constexpr uint32_t kCount = YSignalGenerator::kMaxHarmonics;
+    std::array<float, 2 * kCount> data;
+    std::copy(g.sampleAmplitudes.begin(), g.sampleAmplitudes.end(), data.begin());
+    std::copy(g.samplePhases.begin(), g.samplePhases.end(), data.begin() + kCount);
+    if (!StoreFloats(archive, "SampleHarmonics", data.data(), 2 * kCount, g.HasSample()) || archive.Saving()) return;
+    for (uint32_t k = 0; k < kCount; ++k) {
+        g.sampleAmplitudes[k] = Held(data[k], 0, 1);
+        const float phase = std::isfinite(data[kCount + k]) ? data[kCount + k] - std::floor(data[kCount + k]) : 0.0f;
+        g.samplePhases[k] = phase < 1 ? phase : 0.0f;
+    }
+}
+
 void StoreHarmonics(YStoreArchive& archive, Settings& s, const Settings& reset) {
     YXMLItem* element = archive.Child("Harmonics");
     if (element == nullptr) return;
@@ -182,6 +230,7 @@ void StoreHarmonics(YStoreArchive& archive, Settings& s, const Settings& reset) 
     h.Number("PostProcess.Clean", g.clean, d.clean);
     h.Number("PostProcess.Compress", g.compress, d.compress);
     h.Number("PostProcess.Harmonize", g.harmonize, d.harmonize);
+    StoreSampleHarmonics(h, g);
 }
 
 }  // namespace
@@ -202,6 +251,7 @@ void YSignalGenerator::StoreSettings(YStoreArchive& archive, Settings& s) {
 
     archive.Boolean("CustomSample", s.customSample, reset.customSample);
     archive.Number("Depth", s.customDepth, reset.customDepth);
+    StoreCustomTable(archive, s.customTable);
 
     archive.Number("Phase", s.phase, reset.phase);
     archive.Number("Skew", s.skew, reset.skew);
@@ -229,6 +279,7 @@ void YSignalGenerator::Store(YStoreArchive& archive) {
         Settings copy;
         {
             YScopedLock hold(Lock());
+            FlushHarmonicsGenerator();  // the magnitudes stored are those that play
             copy = settings_;
         }
         StoreSettings(archive, copy);

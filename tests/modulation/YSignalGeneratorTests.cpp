@@ -316,20 +316,27 @@ TEST(YSignalGenerator, ChangedQueryResetAndSettings) {
     EXPECT_TRUE(g->Changed());
     EXPECT_EQ(TableOf(*g), exponencial);
 
-    // A harmonics-generator setting marks its step pending; the step changes nothing.
+    // A harmonics-generator setting marks its step pending; the changed query runs it.
     g->SetMode(Gen::kHarmonicsMode);
     const std::vector<float> cosine = Rendered(*g);
     g->SetSlope(0.3);
     EXPECT_TRUE(g->HarmonicsPending());
     EXPECT_TRUE(g->Changed());
     EXPECT_FALSE(g->HarmonicsPending());
-    EXPECT_EQ(TableOf(*g), cosine);
+    const std::vector<float> generated = TableOf(*g);
+    EXPECT_NE(generated, cosine);
 
-    // Settings copied to another generator render the same table.
+    // Settings copied to another generator render the same table, without a generator
+    // step of their own: the pending one of the receiver is dropped.
     auto copy = Make();
     copy->SetSettings(g->GetSettings());
+    EXPECT_FALSE(copy->HarmonicsPending());
     EXPECT_TRUE(copy->Changed());
-    EXPECT_EQ(TableOf(*copy), cosine);
+    EXPECT_EQ(TableOf(*copy), generated);
+    copy->SetFullness(0.5);
+    copy->SetSettings(g->GetSettings());
+    EXPECT_TRUE(copy->Changed());
+    EXPECT_EQ(TableOf(*copy), generated);
 
     // Reset: the constructed state, with a new seed.
     g->Reset();

@@ -111,6 +111,58 @@ TEST_F(Tool, FormatsTailAndDemo) {
     EXPECT_NE(Succeed("params").find("MinFreq"), std::string::npos);
 }
 
+// A mono sound at 48 kHz, written by libsndfile.
+void WriteMono(const std::string& path, double (*wave)(int frame)) {
+    SF_INFO info{};
+    info.channels = 1;
+    info.samplerate = 48000;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    for (int i = 0; i < 48000; ++i) {
+        const float value = static_cast<float>(wave(i));
+        sf_writef_float(file, &value, 1);
+    }
+    sf_close(file);
+}
+
+TEST_F(Tool, ShapesFromASampleNeedNoSampleFileLater) {
+    const std::string sample = Path("saw.wav"), noise = Path("noise.wav");
+    WriteMono(sample, [](int i) { return 0.8 * (2 * std::fmod(220.0 * i / 48000, 1.0) - 1); });
+    WriteMono(noise, [](int) {
+        static uint32_t seed = 5;
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<double>(seed >> 8) / 8388608.0 - 1.0;
+    });
+    const std::string analysis = Succeed("shape analyze " + Quote(sample) + " --position 0.5");
+    const std::string success = "Sample analyzed successfuly.\nDetected pitch ";
+    ASSERT_EQ(analysis.rfind(success, 0), 0u) << analysis;
+    EXPECT_NEAR(std::stod(analysis.substr(success.size())), 220.0, 220.0 * 3e-4) << analysis;  // half a cent
+    EXPECT_NE(analysis.find(" Hz, A3 "), std::string::npos) << analysis;
+    Result result = RunTool("shape analyze " + Quote(noise));
+    EXPECT_NE(result.status, 0);
+    EXPECT_NE(result.output.find("Unable to detect sample pitch."), std::string::npos) << result.output;
+
+    const std::string shaped = Path("shaped.state"), harmonics = Path("harmonics.state");
+    Succeed("state save " + Quote(shaped) + " --shape-sample " + Quote(sample) + " --position 0.1 --set Depth=100%");
+    Succeed("state save " + Quote(harmonics) + " --shape-sample " + Quote(sample) + " --harmonics");
+    const std::string document = Succeed("state dump " + Quote(shaped));
+    EXPECT_NE(document.find("<CustomTable>"), std::string::npos) << document;
+    EXPECT_NE(document.find("CustomSample=\"1\""), std::string::npos);
+    EXPECT_NE(Succeed("state dump " + Quote(harmonics)).find("<SampleHarmonics>"), std::string::npos);
+
+    Succeed("render " + Quote(input) + " " + Quote(Path("with.wav")) + " --state " + Quote(shaped));
+    std::filesystem::remove(sample);
+    Succeed("render " + Quote(input) + " " + Quote(Path("without.wav")) + " --state " + Quote(shaped));
+    Succeed("render " + Quote(input) + " " + Quote(Path("plain.wav")) + " --set Depth=100%");
+    EXPECT_EQ(ReadSamples(Path("without.wav")), ReadSamples(Path("with.wav")));
+    EXPECT_GT(MaxDifference(ReadSamples(Path("with.wav")), ReadSamples(Path("plain.wav"))), 0.01);
+
+    result = RunTool("state save " + Quote(Path("none.state")) + " --shape-sample " + Quote(sample));
+    EXPECT_NE(result.status, 0);
+    EXPECT_NE(result.output.find("saw.wav\" could not be open"), std::string::npos) << result.output;
+}
+
 TEST_F(Tool, ErrorsLeaveNoOutputBehind) {
     {
         std::FILE* garbage = std::fopen(Path("garbage.state").c_str(), "wb");

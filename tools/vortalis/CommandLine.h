@@ -20,6 +20,7 @@ using CommandList = std::vector<Command>;
 void AddRenderCommands(CLI::App& app, CommandList& commands);
 void AddStateCommands(CLI::App& app, CommandList& commands);
 void AddOnlineCommands(CLI::App& app, CommandList& commands);
+void AddShapeCommands(CLI::App& app, CommandList& commands);
 
 // One line on stderr, exit status 1.
 int Fail(const std::string& message);
@@ -40,6 +41,17 @@ struct SettingArguments {
 
     void AddTo(CLI::App& command);
     bool Fill(SessionOptions& options, std::string& error) const;
+};
+
+// --shape-sample FILE [--position SECONDS] [--harmonics]: the LFO's shape made from a
+// sample. Apply puts it into the session's state (nothing without a sample).
+struct ShapeArguments {
+    std::string sample;
+    double position = 0;
+    bool harmonics = false;
+
+    void AddTo(CLI::App& command);
+    bool Apply(Session& session, std::string& error) const;
 };
 
 // A progress line on the terminal: percentage and real-time factor; nothing when quiet

@@ -52,6 +52,7 @@ struct SaveArguments {
     SessionOptions options;
     PluginArguments plugin;
     SettingArguments settings;
+    ShapeArguments shape;
     std::string path;
 };
 
@@ -72,12 +73,15 @@ void AddStateCommands(CLI::App& app, CommandList& commands) {
     command->add_option("FILE", save->path, "state file to write")->required();
     save->plugin.AddTo(*command, save->options);
     save->settings.AddTo(*command);
+    save->shape.AddTo(*command);
     commands.push_back({command, [save] {
         std::string error;
         save->plugin.Fill(save->options);
         if (!save->settings.Fill(save->options, error)) return Fail(error);
         Session session;
-        if (!session.Open(save->options, 48000.0, 2, error) || !session.SaveState(save->path, error)) return Fail(error);
+        if (!session.Open(save->options, 48000.0, 2, error) || !save->shape.Apply(session, error) ||
+            !session.SaveState(save->path, error))
+            return Fail(error);
         return 0;
     }});
 }

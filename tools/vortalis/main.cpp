@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     AddRenderCommands(app, commands);
     AddStateCommands(app, commands);
     AddOnlineCommands(app, commands);
+    AddShapeCommands(app, commands);
 
     CLI11_PARSE(app, argc, argv);
     for (const Command& command : commands)
