@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -70,7 +71,7 @@ std::vector<float> Write(const std::string& path, const std::vector<float>& samp
 }
 
 // Material a phaser changes audibly, at 48 kHz: a chord of sines with noise.
-void WriteInput(const std::string& path, int channels, int frames) {
+void WriteInput(const std::string& path, int channels, int frames, int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT) {
     std::vector<float> samples;
     uint32_t noise = 3;
     for (int i = 0; i < frames; ++i) {
@@ -83,7 +84,7 @@ void WriteInput(const std::string& path, int channels, int frames) {
     SF_INFO info{};
     info.channels = channels;
     info.samplerate = 48000;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    info.format = format;
     Write(path, samples, info);
 }
 
@@ -228,6 +229,39 @@ TEST_F(Tool, StreamedRendersMatchWholeFileRenders) {
         }
 }
 
+// Every good file of a batch is rendered as a render of that file alone would be;
+// the bad ones are named, and nothing half-written is left.
+TEST_F(Tool, BatchesRenderEveryGoodFileAndNameTheBadOnes) {
+    std::filesystem::create_directory(Path("in"));
+    const std::string folder = Path("in") + "/";
+    WriteInput(folder + "a.wav", 2, 30000);
+    WriteInput(folder + "b.wav", 3, 20000);
+    WriteInput(folder + "c.wav", 1, 25000);
+    WriteBytes(folder + "bad.wav", "not audio", 9);
+    WriteInput(folder + "cut.flac", 2, 40000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);  // ends early: fails halfway
+    std::filesystem::resize_file(folder + "cut.flac", std::filesystem::file_size(folder + "cut.flac") / 2);
+    std::filesystem::copy_file(input, folder + "input.wav");  // the same name as the first input.wav
+
+    const std::string settings = " --set delays=40 --set rate=3";
+    std::string inputs = Quote(input);
+    for (const char* name : {"a.wav", "bad.wav", "b.wav", "cut.flac", "c.wav", "input.wav"}) inputs += " " + Quote(folder + name);
+    const Result batch =
+        RunTool("render --quiet --output-dir " + Quote(Path("out")) + " --type flac --jobs 2 " + inputs + settings);
+    EXPECT_NE(batch.status, 0);
+    for (const char* message : {"bad.wav: cannot read", "cut.flac: cannot read", "ends early",
+                                "input.wav\" would both be written", "3 of 7 files failed"})
+        EXPECT_NE(batch.output.find(message), std::string::npos) << message << "\n" << batch.output;
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(Path("out"))) written.insert(entry.path().filename());
+    EXPECT_EQ(written, (std::set<std::string>{"a.flac", "b.flac", "c.flac", "input.flac"}));
+
+    for (const char* name : {"a", "b", "c"}) {
+        Succeed("render " + Quote(folder + name + ".wav") + " " + Quote(Path("alone.flac")) + " --quiet" + settings);
+        EXPECT_EQ(MaxDifference(ReadSamples(Path("out") + "/" + name + ".flac"), ReadSamples(Path("alone.flac"))), 0.0)
+            << name;
+    }
+}
+
 TEST_F(Tool, FormatsTailAndDemo) {
     Succeed("render " + Quote(input) + " " + Quote(Path("out.flac")) + " --format pcm16");
     const Audio flac = Read(Path("out.flac"));
@@ -260,6 +294,10 @@ TEST_F(Tool, ErrorsLeaveNoOutputBehind) {
         {"render " + Quote(input) + " " + Quote(out) + " --plugin " + Quote(Path("nowhere.vst3")), "cannot load the plug-in"},
         {"render " + Quote(input) + " " + Quote(out) + " --state " + Quote(Path("garbage.state")), "corrupt state file"},
         {"state dump " + Quote(Path("garbage.state")), "corrupt state file"},
+        {"render " + Quote(input) + " " + Quote(out) + " " + Quote(out), "render takes INPUT OUTPUT"},
+        {"render " + Quote(input) + " " + Quote(out) + " --jobs 2", "--jobs requires --output-dir"},
+        {"render --output-dir " + Quote(scratch.Path().ToUtf8()) + " " + Quote(input), "would replace its own input"},
+        {"render --output-dir " + Quote(Path("batch")) + " " + Quote(input) + " --set Nonsense=1", "unknown parameter"},
     };
     for (const auto& c : cases) {
         Result result = RunTool(c.arguments);
