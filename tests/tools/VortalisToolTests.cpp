@@ -137,6 +137,7 @@ protected:
         input = Path("input.wav");
         WriteInput(input, 2, 96000);
     }
+
     std::string Path(const char* name) const { return scratch.Path(name).ToUtf8(); }
     std::string Quote(const std::string& path) const { return "'" + path + "'"; }
 
