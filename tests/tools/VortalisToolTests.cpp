@@ -1,6 +1,9 @@
 // The command-line tool run as a user runs it, on generated files, through the
 // real, built plug-in.
 #include "RunTool.h"
+#include "foundation/YMemoryStream.h"
+#include "foundation/YZLibStream.h"
+#include "host/YPluginHost.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -9,45 +12,108 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::vector<float> ReadSamples(const std::string& path, int* channels = nullptr, int* format = nullptr) {
+struct Audio {
+    std::vector<float> samples;  // interleaved
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (file == nullptr) return {};
-    std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
-    sf_readf_float(file, samples.data(), info.frames);
+};
+
+Audio Read(const std::string& path) {
+    Audio audio;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &audio.info);
+    if (file == nullptr) return audio;
+    audio.samples.resize(static_cast<std::size_t>(audio.info.frames * audio.info.channels));
+    sf_readf_float(file, audio.samples.data(), audio.info.frames);
     sf_close(file);
-    if (channels) *channels = info.channels;
-    if (format) *format = info.format;
-    return samples;
+    return audio;
+}
+
+std::vector<float> ReadSamples(const std::string& path) { return Read(path).samples; }
+
+// Writes samples as a file of the given type and encoding (integer encodings clip,
+// as the tool's do) and gives what reading the file back yields.
+std::vector<float> Write(const std::string& path, const std::vector<float>& samples, SF_INFO info) {
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) return {};
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size()) / info.channels);
+    sf_close(file);
+    return ReadSamples(path);
+}
+
+// Material a phaser changes audibly, at 48 kHz: a chord of sines with noise.
+void WriteInput(const std::string& path, int channels, int frames, int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT) {
+    std::vector<float> samples;
+    uint32_t noise = 3;
+    for (int i = 0; i < frames; ++i) {
+        noise = noise * 1664525u + 1013904223u;
+        const double t = i / 48000.0;
+        for (int c = 0; c < channels; ++c)
+            samples.push_back(static_cast<float>(0.2 * std::sin(2 * M_PI * (220 + 110 * c) * t) +
+                                                 0.1 * (static_cast<double>(noise >> 8) / 8388608.0 - 1.0)));
+    }
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = 48000;
+    info.format = format;
+    Write(path, samples, info);
+}
+
+void WriteBytes(const std::string& path, const void* bytes, std::size_t size) {
+    std::ofstream(path, std::ios::binary).write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+}
+
+// A render of the whole file held in memory, as the tool once made it and as a host
+// would: the saved state loaded into a new instance, the input followed by silence
+// for the latency and the tail, the plug-in run over it in blocks, the latency cut
+// off the front.
+std::vector<float> WholeFileRender(const Audio& input, const std::string& statePath, YHostedPlugin::Format format,
+                                   int32_t block, bool tail) {
+    const std::filesystem::path bundle = std::filesystem::path(VORTALIS_TOOL).parent_path() / "Vortalis.vst3";
+    YString error;
+    auto library = YPluginLibrary::Open(YString::FromUtf8(bundle.string()), error);
+    auto plugin = library ? YHostedPlugin::Create(library, format, error) : nullptr;
+    std::ostringstream stored;
+    stored << std::ifstream(statePath, std::ios::binary).rdbuf();
+    const std::string state = stored.str();
+    const int32_t channels = input.info.channels;
+    if (!plugin || !plugin->Prepare(48000.0, block, channels, channels) ||
+        !plugin->SetState(YByteBuffer::Borrow(state.data(), state.size())))
+        return {};
+    plugin->Process(nullptr, nullptr, 0);
+    plugin->Prepare(48000.0, block, channels, channels);
+
+    const int64_t latency = plugin->Latency(), length = input.info.frames + (tail ? plugin->Tail() : 0);
+    std::vector<std::vector<float>> in(channels, std::vector<float>(length + latency)), out = in;
+    for (int64_t i = 0; i < input.info.frames; ++i)
+        for (int32_t c = 0; c < channels; ++c) in[c][i] = input.samples[i * channels + c];
+    std::vector<const float*> inputs(channels);
+    std::vector<float*> outputs(channels);
+    for (int64_t at = 0; at < length + latency; at += block) {
+        for (int32_t c = 0; c < channels; ++c) {
+            inputs[c] = in[c].data() + at;
+            outputs[c] = out[c].data() + at;
+        }
+        plugin->Process(inputs.data(), outputs.data(), static_cast<int32_t>(std::min<int64_t>(block, length + latency - at)));
+    }
+    std::vector<float> rendered;
+    for (int64_t i = latency; i < length + latency; ++i)
+        for (int32_t c = 0; c < channels; ++c) rendered.push_back(out[c][i]);
+    return rendered;
 }
 
 class Tool : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Two seconds of a chord with noise: material a phaser changes audibly.
         input = Path("input.wav");
-        SF_INFO info{};
-        info.channels = 2;
-        info.samplerate = 48000;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-        SNDFILE* file = sf_open(input.c_str(), SFM_WRITE, &info);
-        ASSERT_NE(file, nullptr);
-        uint32_t noise = 3;
-        for (int i = 0; i < 96000; ++i) {
-            noise = noise * 1664525u + 1013904223u;
-            const double t = i / 48000.0;
-            float frame[2];
-            for (int c = 0; c < 2; ++c)
-                frame[c] = static_cast<float>(0.2 * std::sin(2 * M_PI * (220 + 110 * c) * t) +
-                                              0.1 * (static_cast<double>(noise >> 8) / 8388608.0 - 1.0));
-            sf_writef_float(file, frame, 1);
-        }
-        sf_close(file);
+        WriteInput(input, 2, 96000);
     }
 
     std::string Path(const char* name) const { return scratch.Path(name).ToUtf8(); }
@@ -96,16 +162,95 @@ TEST_F(Tool, SavedStatesAndBothInterfacesSoundTheSame) {
     EXPECT_EQ(Succeed("state dump " + Quote(Path("other.state"))), document);
 }
 
+// A render streams its file a block at a time, and gives the file that a render of
+// the whole file in memory gives, whatever the block and the options that change the
+// sound.
+TEST_F(Tool, StreamedRendersMatchWholeFileRenders) {
+    // Twice upsampling: the plug-in's resampler delays the sound by 3072 frames.
+    const std::string upsampled = Path("upsampled.state");
+    Succeed("state save " + Quote(upsampled));
+    std::string document = Succeed("state dump " + Quote(upsampled));
+    document.replace(document.find(" upsampling=\"1\""), 15, " upsampling=\"2\"");
+    YMemoryStream compressed;
+    YZLibStream deflating(&compressed, true);
+    deflating.Write(document.data(), static_cast<uint32_t>(document.size()));
+    deflating.Finish();
+    WriteBytes(upsampled, compressed.GetBuffer().Data(), compressed.GetDataSize());
+
+    for (int channels = 1; channels <= 3; ++channels)
+        WriteInput(Path(("in" + std::to_string(channels) + ".wav").c_str()), channels, 20011);
+    using Format = YHostedPlugin::Format;
+    const struct {
+        int channels;
+        const char* output;  // named for its type
+        std::string options;
+        bool tail;
+        Format format;
+    } cases[] = {
+        {2, "plain.wav", "", false, Format::Vst3},
+        {2, "set.wav", "--set delays=40 --set feedback=-1 --norm Depth=0.8 --set Saturation=30%", false, Format::Vst3},
+        {1, "mono.flac", "--format pcm16 --set rate=7", false, Format::Vst3},
+        {3, "three.aiff", "--format pcm24 --tail", true, Format::Vst3},
+        {2, "latency.wav", "--tail --state " + Quote(upsampled), true, Format::Vst3},
+        {2, "vst2.flac", "--api vst2 --format pcm16 --state " + Quote(upsampled), false, Format::Vst2},
+    };
+    for (const auto& c : cases)
+        for (int block : {64, 512, 4096}) {
+            const std::string in = Path(("in" + std::to_string(c.channels) + ".wav").c_str());
+            const std::string out = Path(c.output), state = Path("saved.state");
+            Succeed("render " + Quote(in) + " " + Quote(out) + " --quiet --block " + std::to_string(block) +
+                    " --save-state " + Quote(state) + " " + c.options);
+            const Audio streamed = Read(out);
+            const std::vector<float> whole = WholeFileRender(Read(in), state, c.format, block, c.tail);
+            ASSERT_FALSE(whole.empty()) << c.output;
+            EXPECT_EQ(MaxDifference(streamed.samples, Write(Path("expected"), whole, streamed.info)), 0.0)
+                << c.output << " in blocks of " << block;
+        }
+}
+
+// Every good file of a batch is rendered as a render of that file alone would be;
+// the bad ones are named, and nothing half-written is left.
+TEST_F(Tool, BatchesRenderEveryGoodFileAndNameTheBadOnes) {
+    std::filesystem::create_directory(Path("in"));
+    const std::string folder = Path("in") + "/";
+    WriteInput(folder + "a.wav", 2, 30000);
+    WriteInput(folder + "b.wav", 3, 20000);
+    WriteInput(folder + "c.wav", 1, 25000);
+    WriteBytes(folder + "bad.wav", "not audio", 9);
+    WriteInput(folder + "cut.flac", 2, 40000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);  // ends early: fails halfway
+    std::filesystem::resize_file(folder + "cut.flac", std::filesystem::file_size(folder + "cut.flac") / 2);
+    std::filesystem::copy_file(input, folder + "input.wav");  // the same name as the first input.wav
+
+    const std::string settings = " --set delays=40 --set rate=3";
+    std::string inputs = Quote(input);
+    for (const char* name : {"a.wav", "bad.wav", "b.wav", "cut.flac", "c.wav", "input.wav"}) inputs += " " + Quote(folder + name);
+    const Result batch =
+        RunTool("render --quiet --output-dir " + Quote(Path("out")) + " --type flac --jobs 2 " + inputs + settings);
+    EXPECT_NE(batch.status, 0);
+    for (const char* message : {"bad.wav: cannot read", "cut.flac: cannot read", "ends early",
+                                "input.wav\" would both be written", "3 of 7 files failed"})
+        EXPECT_NE(batch.output.find(message), std::string::npos) << message << "\n" << batch.output;
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(Path("out"))) written.insert(entry.path().filename());
+    EXPECT_EQ(written, (std::set<std::string>{"a.flac", "b.flac", "c.flac", "input.flac"}));
+
+    for (const char* name : {"a", "b", "c"}) {
+        Succeed("render " + Quote(folder + name + ".wav") + " " + Quote(Path("alone.flac")) + " --quiet" + settings);
+        EXPECT_EQ(MaxDifference(ReadSamples(Path("out") + "/" + name + ".flac"), ReadSamples(Path("alone.flac"))), 0.0)
+            << name;
+    }
+}
+
 TEST_F(Tool, FormatsTailAndDemo) {
     Succeed("render " + Quote(input) + " " + Quote(Path("out.flac")) + " --format pcm16");
-    int channels = 0, format = 0;
-    std::vector<float> flac = ReadSamples(Path("out.flac"), &channels, &format);
-    EXPECT_EQ(channels, 2);
-    EXPECT_EQ(format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
-    EXPECT_EQ(flac.size(), 2u * 96000);
+    const Audio flac = Read(Path("out.flac"));
+    EXPECT_EQ(flac.info.channels, 2);
+    EXPECT_EQ(flac.info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(flac.info.frames, 96000);
     Succeed("render " + Quote(input) + " " + Quote(Path("tail.aiff")) + " --tail");
-    EXPECT_EQ(ReadSamples(Path("tail.aiff"), nullptr, &format).size(), 2u * (96000 + 1024));
-    EXPECT_EQ(format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);  // the input's own encoding
+    const Audio tail = Read(Path("tail.aiff"));
+    EXPECT_EQ(tail.info.frames, 96000 + 1024);
+    EXPECT_EQ(tail.info.format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);  // the input's own encoding
     Succeed("demo " + Quote(Path("demo.wav")));
     EXPECT_GT(ReadSamples(Path("demo.wav")).size(), 48000u);
     EXPECT_NE(Succeed("params").find("MinFreq"), std::string::npos);
@@ -164,11 +309,7 @@ TEST_F(Tool, ShapesFromASampleNeedNoSampleFileLater) {
 }
 
 TEST_F(Tool, ErrorsLeaveNoOutputBehind) {
-    {
-        std::FILE* garbage = std::fopen(Path("garbage.state").c_str(), "wb");
-        std::fputs("not a state", garbage);
-        std::fclose(garbage);
-    }
+    WriteBytes(Path("garbage.state"), "not a state", 11);
     const std::string out = Path("out.wav");
     const struct {
         std::string arguments;
@@ -184,6 +325,10 @@ TEST_F(Tool, ErrorsLeaveNoOutputBehind) {
         {"render " + Quote(input) + " " + Quote(out) + " --plugin " + Quote(Path("nowhere.vst3")), "cannot load the plug-in"},
         {"render " + Quote(input) + " " + Quote(out) + " --state " + Quote(Path("garbage.state")), "corrupt state file"},
         {"state dump " + Quote(Path("garbage.state")), "corrupt state file"},
+        {"render " + Quote(input) + " " + Quote(out) + " " + Quote(out), "render takes INPUT OUTPUT"},
+        {"render " + Quote(input) + " " + Quote(out) + " --jobs 2", "--jobs requires --output-dir"},
+        {"render --output-dir " + Quote(scratch.Path().ToUtf8()) + " " + Quote(input), "would replace its own input"},
+        {"render --output-dir " + Quote(Path("batch")) + " " + Quote(input) + " --set Nonsense=1", "unknown parameter"},
     };
     for (const auto& c : cases) {
         Result result = RunTool(c.arguments);

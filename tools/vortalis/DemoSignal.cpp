@@ -1,5 +1,6 @@
 #include "DemoSignal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -37,9 +38,9 @@ private:
 
 }  // namespace
 
-std::vector<float> DemoSignal::Render(double sampleRate) {
+DemoSignal::DemoSignal(double sampleRate) : sampleRate_(sampleRate) {
     const int64_t frames = static_cast<int64_t>(kSeconds * sampleRate);
-    std::vector<float> samples(static_cast<std::size_t>(frames * kChannels));
+    samples_.resize(static_cast<std::size_t>(frames * kChannels));
 
     // Two bars of A minor seven and F major seven, each voice doubled slightly
     // detuned across the two channels for width.
@@ -71,8 +72,8 @@ std::vector<float> DemoSignal::Render(double sampleRate) {
             const double sinceBurst = std::fmod(t, beat / 2.0);
             const double burst = 0.35 * std::exp(-sinceBurst * 40.0) * burstHigh;
 
-            samples[static_cast<std::size_t>(i * 2)] = static_cast<float>(l * swell + burst);
-            samples[static_cast<std::size_t>(i * 2 + 1)] = static_cast<float>(r * swell + burst);
+            samples_[static_cast<std::size_t>(i * 2)] = static_cast<float>(l * swell + burst);
+            samples_[static_cast<std::size_t>(i * 2 + 1)] = static_cast<float>(r * swell + burst);
         }
     }
     // Short fades so the file starts and ends without a click.
@@ -80,9 +81,19 @@ std::vector<float> DemoSignal::Render(double sampleRate) {
     for (int64_t i = 0; i < fade && i < frames; ++i) {
         const float gain = static_cast<float>(i) / static_cast<float>(fade);
         for (int c = 0; c < kChannels; ++c) {
-            samples[static_cast<std::size_t>(i * kChannels + c)] *= gain;
-            samples[static_cast<std::size_t>((frames - 1 - i) * kChannels + c)] *= gain;
+            samples_[static_cast<std::size_t>(i * kChannels + c)] *= gain;
+            samples_[static_cast<std::size_t>((frames - 1 - i) * kChannels + c)] *= gain;
         }
     }
-    return samples;
+}
+
+bool DemoSignal::Read(float* interleaved, int64_t frames, std::string& error) {
+    const std::size_t count = static_cast<std::size_t>(frames * kChannels);
+    if (count > samples_.size() - position_) {
+        error = "the demonstration signal ends early";
+        return false;
+    }
+    std::copy_n(samples_.begin() + static_cast<std::ptrdiff_t>(position_), count, interleaved);
+    position_ += count;
+    return true;
 }

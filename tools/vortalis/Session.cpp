@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
+#include <mutex>
 
 std::string Session::DefaultPluginPath() {
     std::error_code failure;
@@ -33,17 +34,23 @@ bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     bool written = file != nullptr && std::fwrite(bytes, 1, size, file) == size;
     if (file != nullptr) written = std::fclose(file) == 0 && written;
-    std::error_code failure;
-    if (written) std::filesystem::rename(temporary, path, failure);
-    if (!written || failure) {
-        std::filesystem::remove(temporary, failure);
-        error = "cannot write \"" + path + "\"";
-        return false;
-    }
-    return true;
+    return CommitTemporary(temporary, path, written, error);
+}
+
+namespace {
+
+// Held while an instance is made, set up or destroyed.
+std::mutex hostThread;
+
+}  // namespace
+
+Session::~Session() {
+    const std::lock_guard lock(hostThread);
+    plugin_.reset();
 }
 
 bool Session::Open(const SessionOptions& options, double sampleRate, int32_t channels, std::string& error) {
+    const std::lock_guard lock(hostThread);
     const std::string path = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
     YString reason;
     std::shared_ptr<YPluginLibrary> library = YPluginLibrary::Open(YString::FromUtf8(path), reason);
@@ -55,6 +62,7 @@ bool Session::Open(const SessionOptions& options, double sampleRate, int32_t cha
     sampleRate_ = sampleRate;
     channels_ = channels;
     block_ = std::max(1, options.block);
+    tail_ = options.tail;
     if (!plugin_->Prepare(sampleRate, block_, channels, channels)) {
         error = "the plug-in refused " + std::to_string(channels) + " channels at " +
                 std::to_string(static_cast<int>(sampleRate)) + " Hz";
@@ -63,8 +71,10 @@ bool Session::Open(const SessionOptions& options, double sampleRate, int32_t cha
     parameters_ = plugin_->Parameters();
     if (!ApplySettings(options, error)) return false;
     if (!options.stateOut.empty()) {
-        if (!SaveState(options.stateOut, error)) return false;
-        plugin_->SetState(plugin_->GetState());
+        // SaveState writes this very state: saved again once read back, it would
+        // differ in the last digits.
+        savedState_ = plugin_->GetState();
+        plugin_->SetState(savedState_);
     }
     // Activated anew, as a host does before rendering: the settings apply from the
     // first sample instead of gliding in over the first block.
@@ -116,53 +126,55 @@ bool Session::ApplySettings(const SessionOptions& options, std::string& error) {
     return true;
 }
 
-void Session::Render(const AudioFile& input, bool tail, AudioFile& output, const Progress& progress) {
+bool Session::Render(AudioSource& input, AudioWriter& output, const Progress& progress, std::string& error) {
     const int64_t frames = input.Frames();
     const int64_t latency = std::max<int64_t>(0, plugin_->Latency());
     int64_t extra = 0;
-    if (tail) {
+    if (tail_) {
         const int64_t tailFrames = plugin_->Tail();
         // An endless tail is cut after ten seconds.
         extra = tailFrames < 0 ? static_cast<int64_t>(10 * sampleRate_) : tailFrames;
     }
+    // The input is followed by silence while the latency and the tail come out.
     const int64_t total = frames + extra + latency;
-    output.channels = channels_;
-    output.sampleRate = sampleRate_;
-    output.format = input.format;
-    output.samples.assign(static_cast<std::size_t>((frames + extra) * channels_), 0.0f);
 
-    std::vector<std::vector<float>> in(static_cast<std::size_t>(channels_), std::vector<float>(static_cast<std::size_t>(block_)));
+    const std::size_t channels = static_cast<std::size_t>(channels_);
+    std::vector<float> interleaved(static_cast<std::size_t>(block_) * channels);
+    std::vector<std::vector<float>> in(channels, std::vector<float>(static_cast<std::size_t>(block_)));
     std::vector<std::vector<float>> out = in;
     std::vector<const float*> inputs;
     std::vector<float*> outputs;
-    for (int32_t c = 0; c < channels_; ++c) {
+    for (std::size_t c = 0; c < channels; ++c) {
         inputs.push_back(in[c].data());
         outputs.push_back(out[c].data());
     }
     const auto start = std::chrono::steady_clock::now();
     for (int64_t at = 0; at < total; at += block_) {
         const int32_t count = static_cast<int32_t>(std::min<int64_t>(block_, total - at));
-        for (int32_t c = 0; c < channels_; ++c)
-            for (int32_t i = 0; i < count; ++i) {
-                const int64_t frame = at + i;
-                in[c][i] = frame < frames ? input.samples[static_cast<std::size_t>(frame * channels_ + c)] : 0.0f;
-            }
+        const int32_t fromInput = static_cast<int32_t>(std::clamp<int64_t>(frames - at, 0, count));
+        if (fromInput > 0 && !input.Read(interleaved.data(), fromInput, error)) return false;
+        for (std::size_t c = 0; c < channels; ++c)
+            for (int32_t i = 0; i < count; ++i) in[c][i] = i < fromInput ? interleaved[i * channels + c] : 0.0f;
+
         plugin_->Process(inputs.data(), outputs.data(), count);
-        for (int32_t i = 0; i < count; ++i) {
-            const int64_t frame = at + i - latency;
-            if (frame < 0 || frame >= frames + extra) continue;
-            for (int32_t c = 0; c < channels_; ++c) output.samples[static_cast<std::size_t>(frame * channels_ + c)] = out[c][i];
-        }
+
+        // What comes out during the first latency frames precedes the input.
+        const int32_t delayed = static_cast<int32_t>(std::clamp<int64_t>(latency - at, 0, count));
+        for (int32_t i = delayed; i < count; ++i)
+            for (std::size_t c = 0; c < channels; ++c) interleaved[(i - delayed) * channels + c] = out[c][i];
+        if (!output.Write(interleaved.data(), count - delayed, error)) return false;
+
         if (progress) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const double done = static_cast<double>(at + count);
             progress(done / static_cast<double>(total), seconds > 0.0 ? done / sampleRate_ / seconds : 0.0);
         }
     }
+    return true;
 }
 
 bool Session::SaveState(const std::string& path, std::string& error) {
-    const YByteBuffer state = plugin_->GetState();
+    const YByteBuffer state = savedState_.Size() > 0 ? savedState_ : plugin_->GetState();
     if (state.Size() == 0) {
         error = "the plug-in gave no state";
         return false;

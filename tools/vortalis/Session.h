@@ -18,23 +18,31 @@ struct SessionOptions {
     std::vector<std::pair<std::string, double>> normalised;  // --norm ID=VALUE
     std::string stateIn;                                     // --state FILE
     std::string stateOut;                                    // --save-state FILE
+    bool tail = false;                                       // --tail
 };
 
 // One instance of the built plug-in, loaded and prepared as a host would, with the
-// command line's state and settings applied.
+// command line's state and settings applied. Sessions may live on several threads:
+// instances are made, set up and destroyed one at a time, as a host does on its
+// user-interface thread, and only render at the same time.
 class Session {
 public:
     // Reports progress as a fraction of the work, with the real-time factor so far.
     using Progress = std::function<void(double fraction, double realTimeFactor)>;
 
+    Session() = default;
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
     // Loads and prepares the plug-in and applies the state and settings. With a state
-    // to save, the instance then continues from the saved state itself, so that what
-    // it renders is exactly what that state reproduces (stored numbers keep 12 digits).
+    // to save, the instance then continues from its own saved state, so that what it
+    // renders is exactly what SaveState writes (stored numbers keep 12 digits).
     bool Open(const SessionOptions& options, double sampleRate, int32_t channels, std::string& error);
-    // The whole input through the plug-in, block by block. The plug-in's latency is
-    // taken out, as a host aligning its tracks would; with tail, what the plug-in
-    // keeps sounding after the input ends is appended.
-    void Render(const AudioFile& input, bool tail, AudioFile& output, const Progress& progress);
+    // The whole input through the plug-in into output, one block at a time. The
+    // plug-in's latency is taken out, as a host aligning its tracks would; with a
+    // tail, what the plug-in keeps sounding after the input ends is appended.
+    bool Render(AudioSource& input, AudioWriter& output, const Progress& progress, std::string& error);
     bool SaveState(const std::string& path, std::string& error);
 
     YHostedPlugin& Plugin() { return *plugin_; }
@@ -51,6 +59,8 @@ private:
     double sampleRate_ = 0.0;
     int32_t channels_ = 0;
     int32_t block_ = 512;
+    bool tail_ = false;
+    YByteBuffer savedState_;  // what the instance continues from, with a state to save
 };
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
