@@ -28,16 +28,21 @@ struct YMutexOwnerRecord {
         delete self;
     }
 
+    // The key lives as long as the library: a host thread that used the plug-in may
+    // end after the library was unloaded, and must not then run ThreadEnded, whose
+    // code has gone with it. Such a thread's record is left behind.
+    struct Key {
+        pthread_key_t key;
+        Key() { pthread_key_create(&key, &ThreadEnded); }
+        ~Key() { pthread_key_delete(key); }
+    };
+
     static YMutexOwnerRecord& OfThisThread() {
-        static pthread_key_t key = [] {
-            pthread_key_t created;
-            pthread_key_create(&created, &ThreadEnded);
-            return created;
-        }();
-        auto* record = static_cast<YMutexOwnerRecord*>(pthread_getspecific(key));
+        static Key owners;
+        auto* record = static_cast<YMutexOwnerRecord*>(pthread_getspecific(owners.key));
         if (record == nullptr) {
             record = new YMutexOwnerRecord;
-            pthread_setspecific(key, record);
+            pthread_setspecific(owners.key, record);
         }
         return *record;
     }

@@ -4,6 +4,9 @@
 #include "shell/YModule.h"
 
 #include <array>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 using namespace HostTest;
 
@@ -120,3 +123,31 @@ TEST(Entries, TheEffectExportMakesAndAnswersEffects) {
 }
 
 }  // namespace
+
+// A host thread that used the plug-in may end after the host has unloaded the
+// library: nothing the library left on the thread may run then.
+TEST(Unloading, AThreadThatUsedThePluginMayEndAfterTheLibraryIsGone) {
+    std::shared_ptr<YPluginLibrary> library = Load();
+    ASSERT_TRUE(library);
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool used = false, unloaded = false;
+    std::thread worker([&] {
+        {
+            auto plugin = MakeVst3(library);
+            if (plugin && plugin->Prepare(48000.0, 256, 2, 2)) ProcessSignal(*plugin, 256);
+        }
+        std::unique_lock lock(mutex);
+        used = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return unloaded; });
+    });
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return used; });
+        library.reset();
+        unloaded = true;
+        changed.notify_all();
+    }
+    worker.join();
+}
