@@ -1,6 +1,8 @@
 #include "Session.h"
 
+#include "engine/YYorvaneAudioEffectPlugin.h"
 #include "foundation/YException.h"
+#include "phaser/VortalisAudioEffectPlugin.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +15,22 @@ std::string Session::DefaultPluginPath() {
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", failure);
     return (failure ? std::filesystem::path(".") : executable.parent_path()) / "Vortalis.vst3";
 }
+
+namespace {
+
+// A VST 2.4 host cannot hand a plug-in typed text (the plug-in answers no to
+// string2parameter), so the tool reads it with the product's own text rules through
+// the engine it links. -1 when the text is no value of that parameter, or the product
+// has no parameter of that id.
+double ParseWithProduct(const YString& id, const YString& text) {
+    YYorvaneAudioEffectPlugin product;
+    product.Initialize("Vortalis", "Yorvane", &VortalisAudioEffectPluginInterface, 500, 100);
+    for (int32_t i = 0; i < product.GetParameterCount(); ++i)
+        if (YString::EqualsNoCase(product.GetParameterID(i), id)) return product.ParseParameterValueName(i, text);
+    return -1.0;
+}
+
+}  // namespace
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -107,10 +125,14 @@ bool Session::ApplySettings(const SessionOptions& options, std::string& error) {
     for (const auto& [id, text] : options.texts) {
         const YHostedParameter* parameter = Find(id, error);
         if (parameter == nullptr) return false;
-        if (!plugin_->SetParameterText(parameter->id, YString::FromUtf8(text))) {
+        const YString typed = YString::FromUtf8(text);
+        if (plugin_->SetParameterText(parameter->id, typed)) continue;
+        const double value = ParseWithProduct(parameter->name, typed);
+        if (!(value >= 0.0 && value <= 1.0)) {
             error = "parameter \"" + id + "\" does not take \"" + text + "\"";
             return false;
         }
+        plugin_->SetParameter(parameter->id, value);
     }
     for (const auto& [id, value] : options.normalised) {
         const YHostedParameter* parameter = Find(id, error);
