@@ -213,22 +213,21 @@ void VortalisAudioEffectPlugin::ProcessChannels(float** inputs, float** outputs,
     }
 
     // One array per channel. The LFO buffer holds the last channel's curve, as if it
-    // had been reused channel after channel.
+    // had been reused channel after channel. The chain's arrays lie a whole number of
+    // blocks plus 64 bytes apart: arrays 4 KB apart would make the processor take the
+    // loads of one for reloads of another's stores.
     float* lfo = EnsureLfoBuffer(count);
     if (lfo == nullptr) return;
-    const uint32_t size = static_cast<uint32_t>(count) * static_cast<uint32_t>(channels);
-    float* sweeps = sweeps_.Ensure(size);
-    double* u = chainInputs_.Ensure(size);
-    double* a = coefficients_.Ensure(size);
-    double* y = chainOutputs_.Ensure(size);
+    const std::ptrdiff_t stride = count + 8;
+    float* sweeps = sweeps_.Ensure(static_cast<uint32_t>(stride * channels));
+    double* arrays = chainArrays_.Ensure(static_cast<uint32_t>(3 * stride * channels));
     float* curves[kMaxChannels];
     double *chainInputs[kMaxChannels], *coefficients[kMaxChannels], *chainOutputs[kMaxChannels];
     for (int32_t channel = 0; channel < channels; ++channel) {
-        const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(channel) * count;
-        curves[channel] = channel == channels - 1 ? lfo : sweeps + at;
-        chainInputs[channel] = u + at;
-        coefficients[channel] = a + at;
-        chainOutputs[channel] = y + at;
+        curves[channel] = channel == channels - 1 ? lfo : sweeps + channel * stride;
+        chainInputs[channel] = arrays + 3 * channel * stride;
+        coefficients[channel] = chainInputs[channel] + stride;
+        chainOutputs[channel] = coefficients[channel] + stride;
     }
 
     const PhaserKernels::Set& kernels = PhaserKernels::For(chain_.GetImplementation());

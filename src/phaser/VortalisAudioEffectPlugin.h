@@ -86,11 +86,10 @@ private:
     double cleanMix_ = 0.0;
     double squareTermWeight_ = 0.0;
 
-    // Per-block working buffers, one array of count values per channel.
+    // Per-block working buffers, one array per channel: the sweeps, and the chain's
+    // inputs, coefficients and outputs.
     YGrowableBuffer<float> sweeps_;
-    YGrowableBuffer<double> chainInputs_;
-    YGrowableBuffer<double> coefficients_;
-    YGrowableBuffer<double> chainOutputs_;
+    YGrowableBuffer<double> chainArrays_;
     YGrowableBuffer<double> wets_;  // the dry/wet of each sample while it ramps
 };
 
