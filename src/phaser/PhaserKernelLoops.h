@@ -12,6 +12,7 @@
 namespace PhaserKernels {
 namespace {
 
+// YSignalGenerator::Lookup, kLanes phases at a time.
 template <class Ops>
 [[gnu::always_inline]] inline typename Ops::F Lookup(const float* table, int32_t size, typename Ops::D phase) {
     const auto x = Ops::Mul(phase, Ops::Set(static_cast<double>(size)));
@@ -116,16 +117,16 @@ void MixLoop(const Mix& m, const double* chain, const double* u, float* out, int
     Blocks<L>(
         count, [&](int32_t i) { step(chain + i, u + i, Ramp ? m.wets + i : nullptr, out + i); },
         [&](int32_t i, int32_t n) {
-            Padded<L, double> vs(chain + i, n), us(u + i, n), ws(Ramp ? m.wets + i : u + i, n);
+            Padded<L, double> vs(chain + i, n), us(u + i, n), ws(Ramp ? m.wets + i : u, Ramp ? n : 0);
             float o[L];
             step(vs.values, us.values, ws.values, o);
             std::copy(o, o + n, out + i);
         });
 }
 
-// Without saturation the clipper's term is zero for every finite chain output v, and
-// the mix's v (1 - 0) + 0 (q + ...) is v + 0 (adding zero turns a -0 into +0, as
-// the full sum does), so the clipper is skipped.
+// With no saturation the mix's 0 (q + ...) + 1 v equals v + 0 for every finite chain
+// output v (the zero turns a -0 into +0 as the full sum does), so the clipper is
+// skipped.
 template <class Ops>
 void MixBlock(const Mix& m, const double* chain, const double* u, float* out, int32_t count) {
     const bool saturate = m.saturation != 0.0 || m.clean != 1.0;
