@@ -1,3 +1,4 @@
+#include "ChainBlock.h"
 #include "foundation/YSynchronizer.h"
 #include "phaser/AllPassChain.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
@@ -50,17 +51,10 @@ BENCHMARK(SerialMultiplyAddBound)->Arg(10)->Arg(100);
 void AllPassChainRun(benchmark::State& state) {
     const int channels = static_cast<int>(state.range(0)), stages = static_cast<int>(state.range(1));
     AllPassChain chain;
-    const int stride = chain.Stride(channels);
-    std::vector<double> u(kFrames * stride), a(kFrames * stride), out(kFrames * stride);
-    for (int i = 0; i < kFrames; ++i)
-        for (int c = 0; c < channels; ++c) {
-            u[i * stride + c] = std::sin(0.01 * i + c);
-            double w = 0.1 + 0.05 * std::sin(0.001 * i);
-            a[i * stride + c] = (1 - w) / (1 + w);
-        }
+    ChainBlock block(channels, kFrames);
     for (auto _ : state) {
-        chain.Run(u.data(), a.data(), out.data(), kFrames, channels, stages, 0.49);
-        benchmark::DoNotOptimize(out.data());
+        block.Run(chain, stages);
+        benchmark::DoNotOptimize(block.out[0].data());
     }
     ReportPerStageSampleChannel(state, channels, stages);
 }

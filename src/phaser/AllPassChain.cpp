@@ -2,8 +2,6 @@
 
 #include "phaser/AllPassChainKernel.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 
 namespace AllPassChainKernels {
@@ -11,14 +9,7 @@ namespace {
 
 // Two channels per register with separate multiply and add: exactly the
 // double-precision arithmetic of the scalar formulas.
-struct Sse2Ops {
-    using Vector = __m128d;
-    static constexpr int kLanes = 2;
-    static Vector Set(double x) { return _mm_set1_pd(x); }
-    static Vector Load(const double* p) { return _mm_load_pd(p); }
-    static Vector LoadUnaligned(const double* p) { return _mm_loadu_pd(p); }
-    static void Store(double* p, Vector x) { _mm_store_pd(p, x); }
-    static void StoreUnaligned(double* p, Vector x) { _mm_storeu_pd(p, x); }
+struct Sse2Ops : Lanes128 {
     static Vector FeedbackInput(Vector u, Vector fb, Vector last) { return _mm_add_pd(u, _mm_mul_pd(fb, last)); }
     static Vector StageOutput(Vector s, Vector a, Vector v) { return _mm_sub_pd(s, _mm_mul_pd(a, v)); }
     static Vector StageMemory(Vector y, Vector a, Vector v) { return _mm_add_pd(_mm_mul_pd(y, a), v); }
@@ -29,18 +20,13 @@ struct Sse2Ops {
 
 }  // namespace
 
-void RunPortable(AllPassChain::Memories& memories, double* last, const double* inputs, const double* coefficients,
-                 double* outputs, int32_t count, int32_t stride, int32_t stages, double feedback) {
+void RunPortable(AllPassChain::Memories& memories, double* last, const double* const* inputs,
+                 const double* const* coefficients, double* const* outputs, int32_t count, int32_t stride, int32_t stages,
+                 double feedback) {
     RunStride<Sse2Ops>(memories, last, inputs, coefficients, outputs, count, stride, stages, feedback);
 }
 
 }  // namespace AllPassChainKernels
-
-AllPassChain::Implementation AllPassChain::Best() {
-    static const Implementation best =
-        AllPassChainKernels::FusedSupported() ? Implementation::Fused : Implementation::Portable;
-    return best;
-}
 
 int32_t AllPassChain::Stride(int32_t channels) const {
     const int32_t lanes = implementation_ == Implementation::Fused && channels > 2 ? 4 : 2;
@@ -63,12 +49,23 @@ void AllPassChain::ClearActive(int32_t channels, int32_t stages) {
     ClearStages(channels, 0, stages);
 }
 
-void AllPassChain::Run(const double* inputs, const double* coefficients, double* outputs, int32_t count,
-                       int32_t channels, int32_t stages, double feedback) {
+void AllPassChain::Run(const double* const* inputs, const double* const* coefficients, double* const* outputs,
+                       int32_t count, int32_t channels, int32_t stages, double feedback) {
+    channels = std::clamp(channels, 1, kMaxChannels);
     const int32_t stride = Stride(channels);
     stages = std::clamp(stages, 0, kMaxStages);
+    // Padding lanes repeat the last channel.
+    const double* in[kMaxChannels];
+    const double* a[kMaxChannels];
+    double* out[kMaxChannels];
+    for (int32_t lane = 0; lane < stride; ++lane) {
+        const int32_t channel = std::min(lane, channels - 1);
+        in[lane] = inputs[channel];
+        a[lane] = coefficients[channel];
+        out[lane] = outputs[channel];
+    }
     if (implementation_ == Implementation::Fused)
-        AllPassChainKernels::RunFused(memories_, last_, inputs, coefficients, outputs, count, stride, stages, feedback);
+        AllPassChainKernels::RunFused(memories_, last_, in, a, out, count, stride, stages, feedback);
     else
-        AllPassChainKernels::RunPortable(memories_, last_, inputs, coefficients, outputs, count, stride, stages, feedback);
+        AllPassChainKernels::RunPortable(memories_, last_, in, a, out, count, stride, stages, feedback);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/YVectorOps.h"
+
 #include <cstdint>
 
 // The serial heart of the phaser: per channel, the input plus feedback runs through N
@@ -9,21 +11,21 @@
 // or, on processors with AVX2 and fused multiply-add, two or four per register with
 // each multiply-add fused (which may change the last bits, nothing more).
 //
-// Inputs and coefficients come interleaved, Stride() values per sample (the channels,
-// then padding lanes the caller sets to zero); the chain outputs go out the same way.
+// Inputs, coefficients and outputs are one array per channel. Lanes past the last
+// channel repeat it; their results are never stored.
 class AllPassChain {
 public:
     static constexpr int32_t kMaxChannels = 8;
     static constexpr int32_t kMaxStages = 100;
     static constexpr double kMemoryLimit = 10.0;
 
-    enum class Implementation { Portable, Fused };
+    using Implementation = YVectorOps::Implementation;
     // The fastest implementation this processor runs.
-    static Implementation Best();
+    static Implementation Best() { return YVectorOps::Best(); }
     void SetImplementation(Implementation implementation) { implementation_ = implementation; }
     Implementation GetImplementation() const { return implementation_; }
 
-    // Values per sample in the interleaved buffers for this many channels.
+    // Lanes the channels occupy (a whole number of registers).
     int32_t Stride(int32_t channels) const;
 
     // Every stage memory and feedback value of every channel to zero.
@@ -33,10 +35,10 @@ public:
     // The feedback values and stages [0, stages) of the first channels channels.
     void ClearActive(int32_t channels, int32_t stages);
 
-    // For sample i and lane c: v = u + feedback * last; through each stage k:
+    // For sample i and channel c: v = u + feedback * last; through each stage k:
     // y = s_k - a * v, s_k = clamp(y * a + v, -10, 10), v = y; then last = v, out = v.
-    void Run(const double* inputs, const double* coefficients, double* outputs, int32_t count, int32_t channels,
-             int32_t stages, double feedback);
+    void Run(const double* const* inputs, const double* const* coefficients, double* const* outputs, int32_t count,
+             int32_t channels, int32_t stages, double feedback);
 
     double& Memory(int32_t stage, int32_t channel) { return memories_[stage][channel]; }
     double& Last(int32_t channel) { return last_[channel]; }
@@ -50,11 +52,13 @@ private:
     Implementation implementation_ = Best();
 };
 
-// The two implementations, each compiled for its instruction set.
+// The two implementations, each compiled for its instruction set; the tables hold
+// stride channel arrays.
 namespace AllPassChainKernels {
-void RunPortable(AllPassChain::Memories& memories, double* last, const double* inputs, const double* coefficients,
-                 double* outputs, int32_t count, int32_t stride, int32_t stages, double feedback);
-void RunFused(AllPassChain::Memories& memories, double* last, const double* inputs, const double* coefficients,
-              double* outputs, int32_t count, int32_t stride, int32_t stages, double feedback);
-bool FusedSupported();
+void RunPortable(AllPassChain::Memories& memories, double* last, const double* const* inputs,
+                 const double* const* coefficients, double* const* outputs, int32_t count, int32_t stride, int32_t stages,
+                 double feedback);
+void RunFused(AllPassChain::Memories& memories, double* last, const double* const* inputs,
+              const double* const* coefficients, double* const* outputs, int32_t count, int32_t stride, int32_t stages,
+              double feedback);
 }  // namespace AllPassChainKernels

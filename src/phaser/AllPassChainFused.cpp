@@ -15,14 +15,7 @@
 namespace AllPassChainKernels {
 namespace {
 
-struct Fma128Ops {
-    using Vector = __m128d;
-    static constexpr int kLanes = 2;
-    static Vector Set(double x) { return _mm_set1_pd(x); }
-    static Vector Load(const double* p) { return _mm_load_pd(p); }
-    static Vector LoadUnaligned(const double* p) { return _mm_loadu_pd(p); }
-    static void Store(double* p, Vector x) { _mm_store_pd(p, x); }
-    static void StoreUnaligned(double* p, Vector x) { _mm_storeu_pd(p, x); }
+struct Fma128Ops : Lanes128 {
     static Vector FeedbackInput(Vector u, Vector fb, Vector last) { return _mm_fmadd_pd(fb, last, u); }
     static Vector StageOutput(Vector s, Vector a, Vector v) { return _mm_fnmadd_pd(a, v, s); }
     static Vector StageMemory(Vector y, Vector a, Vector v) { return _mm_fmadd_pd(y, a, v); }
@@ -34,9 +27,14 @@ struct Avx2Ops {
     static constexpr int kLanes = 4;
     static Vector Set(double x) { return _mm256_set1_pd(x); }
     static Vector Load(const double* p) { return _mm256_load_pd(p); }
-    static Vector LoadUnaligned(const double* p) { return _mm256_loadu_pd(p); }
     static void Store(double* p, Vector x) { _mm256_store_pd(p, x); }
-    static void StoreUnaligned(double* p, Vector x) { _mm256_storeu_pd(p, x); }
+    static Vector Gather(const double* const* p, int32_t i) {
+        return _mm256_insertf128_pd(_mm256_castpd128_pd256(Lanes128::Gather(p, i)), Lanes128::Gather(p + 2, i), 1);
+    }
+    static void Scatter(double* const* p, int32_t i, Vector x) {
+        Lanes128::Scatter(p + 2, i, _mm256_extractf128_pd(x, 1));
+        Lanes128::Scatter(p, i, _mm256_castpd256_pd128(x));
+    }
     static Vector FeedbackInput(Vector u, Vector fb, Vector last) { return _mm256_fmadd_pd(fb, last, u); }
     static Vector StageOutput(Vector s, Vector a, Vector v) { return _mm256_fnmadd_pd(a, v, s); }
     static Vector StageMemory(Vector y, Vector a, Vector v) { return _mm256_fmadd_pd(y, a, v); }
@@ -45,8 +43,9 @@ struct Avx2Ops {
 
 }  // namespace
 
-void RunFused(AllPassChain::Memories& memories, double* last, const double* inputs, const double* coefficients,
-              double* outputs, int32_t count, int32_t stride, int32_t stages, double feedback) {
+void RunFused(AllPassChain::Memories& memories, double* last, const double* const* inputs,
+              const double* const* coefficients, double* const* outputs, int32_t count, int32_t stride, int32_t stages,
+              double feedback) {
     // Two channels fit one 128-bit register; more go four to a 256-bit one.
     if (stride == 2)
         RunStride<Fma128Ops>(memories, last, inputs, coefficients, outputs, count, stride, stages, feedback);
@@ -57,7 +56,3 @@ void RunFused(AllPassChain::Memories& memories, double* last, const double* inpu
 }  // namespace AllPassChainKernels
 
 #pragma GCC pop_options
-
-namespace AllPassChainKernels {
-bool FusedSupported() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
-}  // namespace AllPassChainKernels

@@ -5,6 +5,7 @@
 #include "foundation/YException.h"
 #include "foundation/YSynchronizer.h"
 #include "foundation/YVectorOps.h"
+#include "phaser/PhaserKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -151,7 +152,7 @@ void VortalisAudioEffectPlugin::MapSweep(float* curve, int32_t count, ShapeMode 
             YVectorOps::Multiply(curve, count, static_cast<float>((high - low) * 0.5));
             YVectorOps::AddConstant(curve, count, static_cast<float>(low + (high - low) * 0.5));
             YVectorOps::Multiply(curve, count, 2.3025851f);  // ln 10: log10 hertz to hertz
-            for (int32_t i = 0; i < count; ++i) curve[i] = std::exp(curve[i]);
+            YVectorOps::Exp(curve, count);
             YVectorOps::Multiply(curve, count, static_cast<float>(2.0 / sampleRate));
             break;
         case ShapeMode::Linear:
@@ -171,14 +172,36 @@ void VortalisAudioEffectPlugin::ProcessBlock(HostTransport& context, float** inp
     AdvancePhase(count);
 }
 
+void VortalisAudioEffectPlugin::SampleShapes(float* const* curves, int32_t count, int32_t channels,
+                                             const PhaserKernels::Set& kernels) {
+    const double increment = PhaseIncrement();
+    double phases[kMaxChannels];
+    double highest = 0.0;
+    for (int32_t channel = 0; channel < channels; ++channel) {
+        phases[channel] = Phase() + phaseOffsets_[channel];
+        highest = std::max(highest, phases[channel]);
+    }
+    // The vector lookup takes table positions as 32-bit integers; a block that would
+    // leave that range (or runs backwards) is sampled one value at a time.
+    constexpr double kVectorLimit = 2147483647.0 / YSignalGenerator::kSize;
+    int32_t done = 0;
+    if (Phase() >= 0.0 && increment >= 0.0 && highest + (count + 1.0) * increment < kVectorLimit)
+        done = kernels.sampleShapes(Shape().Table(), YSignalGenerator::kSize, phases, increment, curves, channels, count);
+    for (int32_t channel = 0; channel < channels; ++channel) SampleShape(curves[channel] + done, count - done, phases[channel]);
+}
+
 void VortalisAudioEffectPlugin::ProcessChannels(float** inputs, float** outputs, int32_t count, int32_t channels) {
     // The dry/wet of the previous block ramps to the current one across this block.
     ParameterDefinition& dryWet = table_[kDryWet];
     const double target = dryWet.value.Load(), previous = dryWet.smoothedValue.Load();
-    double rampStart = target, rampStep = 0.0;
+    PhaserKernels::Mix mix{clipper_.Threshold(), clipper_.Gain(), clipper_.Scale(), clipper_.Range(),
+                           saturationMix_,       cleanMix_,       squareTermWeight_, target, nullptr};
     if (std::fabs(target - previous) >= 1e-50) {
-        rampStart = previous;
-        rampStep = (target - previous) / count;
+        const double step = (target - previous) / count;
+        double* wets = wets_.Ensure(static_cast<uint32_t>(count));
+        double wet = previous;
+        for (int32_t i = 0; i < count; ++i, wet += step) wets[i] = wet;
+        mix.wets = wets;
         dryWet.smoothedValue = target;
     }
 
@@ -189,45 +212,34 @@ void VortalisAudioEffectPlugin::ProcessChannels(float** inputs, float** outputs,
         high = std::pow(10.0, high) * 2.0 / sampleRate_;
     }
 
-    const int32_t stride = chain_.Stride(channels);
-    const uint32_t size = static_cast<uint32_t>(count) * static_cast<uint32_t>(stride);
-    double* u = chainInputs_.Ensure(size);
-    double* a = coefficients_.Ensure(size);
-    double* y = chainOutputs_.Ensure(size);
-    float* curve = EnsureLfoBuffer(count);
-    if (curve == nullptr) return;
-    const double phase = Phase();
-    for (int32_t channel = 0; channel < stride; ++channel) {
-        if (channel >= channels) {
-            // Lanes past the last channel run on silence with a zero coefficient.
-            for (int32_t i = 0; i < count; ++i) u[i * stride + channel] = a[i * stride + channel] = 0.0;
-            continue;
-        }
-        SampleShape(curve, count, phase + phaseOffsets_[channel]);
-        Declick(channel, curve, count);
-        MapSweep(curve, count, mode, low, high, sampleRate_);
-        const float* in = inputs[channel];
-        for (int32_t i = 0; i < count; ++i) {
-            const double w = curve[i];
-            a[i * stride + channel] = (1.0 - w) / (1.0 + w);
-            u[i * stride + channel] = static_cast<double>(in[i]) + kInputOffset;
-        }
-    }
-
-    chain_.Run(u, a, y, count, channels, activeStages_, feedback_);
-
+    // One array per channel. The LFO buffer holds the last channel's curve, as if it
+    // had been reused channel after channel. The chain's arrays lie a whole number of
+    // blocks plus 64 bytes apart: arrays 4 KB apart would make the processor take the
+    // loads of one for reloads of another's stores.
+    float* lfo = EnsureLfoBuffer(count);
+    if (lfo == nullptr) return;
+    const std::ptrdiff_t stride = count + 8;
+    float* sweeps = sweeps_.Ensure(static_cast<uint32_t>(stride * channels));
+    double* arrays = chainArrays_.Ensure(static_cast<uint32_t>(3 * stride * channels));
+    float* curves[kMaxChannels];
+    double *chainInputs[kMaxChannels], *coefficients[kMaxChannels], *chainOutputs[kMaxChannels];
     for (int32_t channel = 0; channel < channels; ++channel) {
-        float* out = outputs[channel];
-        double wet = rampStart;  // every channel runs the same ramp
-        for (int32_t i = 0; i < count; ++i) {
-            const double v = y[i * stride + channel];
-            const double q = clipper_.Evaluate(v);
-            const double difference = q - v;
-            const double saturated = saturationMix_ * (q + squareTermWeight_ * (difference * difference)) + cleanMix_ * v;
-            out[i] = static_cast<float>(saturated * wet + (1.0 - wet) * u[i * stride + channel]);
-            wet += rampStep;
-        }
+        curves[channel] = channel == channels - 1 ? lfo : sweeps + channel * stride;
+        chainInputs[channel] = arrays + 3 * channel * stride;
+        coefficients[channel] = chainInputs[channel] + stride;
+        chainOutputs[channel] = coefficients[channel] + stride;
     }
+
+    const PhaserKernels::Set& kernels = PhaserKernels::For(chain_.GetImplementation());
+    SampleShapes(curves, count, channels, kernels);
+    for (int32_t channel = 0; channel < channels; ++channel) {
+        Declick(channel, curves[channel], count);
+        MapSweep(curves[channel], count, mode, low, high, sampleRate_);
+        kernels.coefficients(curves[channel], inputs[channel], kInputOffset, chainInputs[channel], coefficients[channel], count);
+    }
+    chain_.Run(chainInputs, coefficients, chainOutputs, count, channels, activeStages_, feedback_);
+    for (int32_t channel = 0; channel < channels; ++channel)
+        kernels.mix(mix, chainOutputs[channel], chainInputs[channel], outputs[channel], count);
 }
 
 extern "C" Y_EXPORT intptr_t VortalisAudioEffectPluginInterface(void* effect, int64_t command, int64_t argument) noexcept {

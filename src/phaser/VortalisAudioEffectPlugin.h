@@ -4,6 +4,7 @@
 #include "foundation/YGrowableBuffer.h"
 #include "modulation/YModulationPluginBase.h"
 #include "phaser/AllPassChain.h"
+#include "phaser/PhaserKernels.h"
 #include "phaser/SoftClipper.h"
 #include "platform/PlatformAbi.h"
 
@@ -17,7 +18,8 @@
 // Per block the LFO curve is sampled, declicked and mapped to a sweep frequency in
 // single precision for each channel, and turned into one all-pass coefficient per
 // sample; the recursive part then runs in double precision with the channels side
-// by side (AllPassChain), and saturation and the dry/wet mix follow per sample.
+// by side (AllPassChain), and saturation and the dry/wet mix follow per sample. The
+// per-sample work is vectorised over samples (PhaserKernels).
 class VortalisAudioEffectPlugin : public YModulationPluginBase {
 public:
     enum Index : int32_t {
@@ -69,6 +71,8 @@ public:
 
 private:
     void ProcessChannels(float** inputs, float** outputs, int32_t count, int32_t channels);
+    // Each channel's LFO curve for the block, from the LFO phase and its offset.
+    void SampleShapes(float* const* curves, int32_t count, int32_t channels, const PhaserKernels::Set& kernels);
 
     int64_t shapeChangeCounter_ = 0;
     std::array<ParameterDefinition, kParameterCount> table_;
@@ -82,10 +86,11 @@ private:
     double cleanMix_ = 0.0;
     double squareTermWeight_ = 0.0;
 
-    // Per-block working buffers, interleaved chain.Stride() values per sample.
-    YGrowableBuffer<double> chainInputs_;
-    YGrowableBuffer<double> coefficients_;
-    YGrowableBuffer<double> chainOutputs_;
+    // Per-block working buffers, one array per channel: the sweeps, and the chain's
+    // inputs, coefficients and outputs.
+    YGrowableBuffer<float> sweeps_;
+    YGrowableBuffer<double> chainArrays_;
+    YGrowableBuffer<double> wets_;  // the dry/wet of each sample while it ramps
 };
 
 // The effect factory and command entry the engine creates the phaser through:

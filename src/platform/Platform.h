@@ -129,6 +129,9 @@ struct CpuFeatures {
     bool ssse3 = false;  // ECX bit 9
     bool sse41 = false;  // ECX bit 19
     bool sse42 = false;  // ECX bit 20
+    // AVX2 (leaf 7 EBX bit 5) and fused multiply-add (leaf 1 ECX bit 12), with the
+    // system saving the 256-bit registers (OSXSAVE and XCR0 bits 1 and 2).
+    bool avx2Fma = false;
 };
 // Asks the processor (any thread, any time).
 CpuFeatures QueryCpuFeatures() noexcept;

@@ -151,15 +151,15 @@ void YAudioPlugin::ProcessThroughUpsamplers(float** inputs, float** outputs, int
     std::fill(stageOutputs_.begin(), stageOutputs_.end(), silence);
     // Every channel of the road goes through a resampler, the pass-through one of the
     // single-channel modes too, so that all channels share the resampler's delay.
+    for (int32_t channel = 0; channel < ioChannels_; ++channel)
+        resamplers_[channel].Configure(sampleRate_, factor, highQualityUpsampling_);
+    YUpsampler::Up(resamplers_.data(), ioChannels_, inputs, frames);
     for (int32_t channel = 0; channel < ioChannels_; ++channel) {
-        YUpsampler& resampler = resamplers_[channel];
-        resampler.Configure(sampleRate_, factor, highQualityUpsampling_);
-        resampler.Up(inputs[channel], frames);
-        stageInputs_[channel] = resampler.Input();
-        stageOutputs_[channel] = resampler.Output();
+        stageInputs_[channel] = resamplers_[channel].Input();
+        stageOutputs_[channel] = resamplers_[channel].Output();
     }
     ProcessRouted(stageInputs_.data(), stageOutputs_.data(), total);
-    for (int32_t channel = 0; channel < ioChannels_; ++channel) resamplers_[channel].Down(outputs[channel], frames, replacing);
+    YUpsampler::Down(resamplers_.data(), ioChannels_, outputs, frames, replacing);
 
     const double level = GetOutputClipLevel();
     if (level >= 0.0)

@@ -3,6 +3,7 @@
 #include "foundation/YGrowableBuffer.h"
 #include "foundation/YVectorOps.h"
 
+#include <algorithm>
 #include <cstdint>
 
 // One channel delayed by a whole number of samples; keeps audio that bypasses the
@@ -18,17 +19,26 @@ public:
     int32_t Delay() const { return delay_; }
     void Clear() { SetDelay(delay_); }
 
+    // In place, or between buffers that do not overlap.
     void Process(const float* input, float* output, int32_t count) {
         if (delay_ == 0) {
             YVectorOps::Copy(output, input, count);
             return;
         }
+        // The line's oldest samples go out and the input's take their place, a run
+        // up to the line's end at a time.
         float* line = buffer_.Data();
-        for (int32_t i = 0; i < count; ++i) {
-            float delayed = line[position_];
-            line[position_] = input[i];
-            output[i] = delayed;
-            if (++position_ == delay_) position_ = 0;
+        for (int32_t done = 0; done < count;) {
+            const int32_t run = std::min(count - done, delay_ - position_);
+            if (input == output) {
+                YVectorOps::Swap(line + position_, output + done, run);
+            } else {
+                YVectorOps::Copy(output + done, line + position_, run);
+                YVectorOps::Copy(line + position_, input + done, run);
+            }
+            done += run;
+            position_ += run;
+            if (position_ == delay_) position_ = 0;
         }
     }
 

@@ -2,8 +2,7 @@
 
 #include "foundation/YVectorOps.h"
 
-#include <immintrin.h>
-
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -24,20 +23,6 @@ double BesselI0(double x) {
     return sum;
 }
 
-float Dot(const float* a, const float* b, int32_t count) {
-    __m128 sum0 = _mm_setzero_ps(), sum1 = _mm_setzero_ps();
-    int32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        sum0 = _mm_add_ps(sum0, _mm_mul_ps(_mm_loadu_ps(a + i), _mm_loadu_ps(b + i)));
-        sum1 = _mm_add_ps(sum1, _mm_mul_ps(_mm_loadu_ps(a + i + 4), _mm_loadu_ps(b + i + 4)));
-    }
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, _mm_add_ps(sum0, sum1));
-    float sum = (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
-    for (; i < count; ++i) sum += a[i] * b[i];
-    return sum;
-}
-
 }  // namespace
 
 void YUpsampler::Configure(double hostRate, int32_t factor, bool highQuality) {
@@ -47,6 +32,7 @@ void YUpsampler::Configure(double hostRate, int32_t factor, bool highQuality) {
     highQuality_ = highQuality;
     taps_.clear();
     branches_.clear();
+    downTaps_.clear();
     recursiveDesigned_ = false;
     if (factor_ < 2) return;
     if (highQuality_)
@@ -74,6 +60,12 @@ void YUpsampler::DesignButterworth() {
         sections_[k] = Section{(1.0 - cosine) / 2.0 / a0, (1.0 - cosine) / a0, (1.0 - cosine) / 2.0 / a0,
                                -2.0 * cosine / a0, (1.0 - alpha) / a0};
     }
+    for (int k = 0; k < 10; ++k) {
+        const Section& s = sections_[k];
+        const double values[5] = {s.b0, s.b1, s.b2, s.a1, s.a2};
+        for (int j = 0; j < 5; ++j)
+            for (int lane = 0; lane < 2; ++lane) lanes_.c[k % 5][j][2 * (k / 5) + lane] = values[j];
+    }
     longFilter_ = false;
     upHistoryLength_ = downHistoryLength_ = 0;
     recursiveDesigned_ = true;
@@ -98,20 +90,27 @@ void YUpsampler::DesignLinearPhase() {
     taps_.resize(static_cast<std::size_t>(count));
     for (int32_t n = 0; n < count; ++n) taps_[n] = static_cast<float>(taps[n] / sum);
 
-    // Polyphase branches of the way up: output i*F + p sees the taps p, p + F, ...
+    // Polyphase branches of the way up: output i F + p sees the taps p, p + F, ...
+    // against the inputs from i back; each row in ascending input order.
     const int32_t perBranch = (count + factor_ - 1) / factor_;
-    branches_.assign(static_cast<std::size_t>(factor_), std::vector<float>(static_cast<std::size_t>(perBranch), 0.0f));
-    branchOffsets_.assign(static_cast<std::size_t>(factor_), 0.0f);
+    branchLength_ = (perBranch + 7) / 8 * 8;
+    const int32_t rows = factor_ == 2 ? 2 : (factor_ + 3) / 4 * 4;
+    branches_.assign(static_cast<std::size_t>(rows) * branchLength_, 0.0f);
+    branchOffsets_.assign(static_cast<std::size_t>(rows), 0.0f);
     for (int32_t p = 0; p < factor_; ++p) {
         double offBranch = 0.0;
         for (int32_t k = 0; k < count; ++k)
             if (k % factor_ != p) offBranch += static_cast<double>(taps_[k]);
         branchOffsets_[p] = static_cast<float>(static_cast<double>(kOffset) * offBranch);
         for (int32_t q = 0; q < perBranch; ++q) {
-            int32_t k = p + q * factor_;
-            if (k < count) branches_[p][perBranch - 1 - q] = taps_[k];
+            const int32_t k = p + q * factor_;
+            if (k < count) branches_[static_cast<std::size_t>(p) * branchLength_ + perBranch - 1 - q] = taps_[k];
         }
     }
+    // Whole chunks of 8, zeros on either side.
+    const std::size_t padding = YUpsamplerKernels::kTapPadding;
+    downTaps_.assign(padding + static_cast<std::size_t>(count + 7) / 8 * 8 + padding, 0.0f);
+    std::copy(taps_.begin(), taps_.end(), downTaps_.begin() + static_cast<std::ptrdiff_t>(padding));
     upHistoryLength_ = perBranch - 1;
     downHistoryLength_ = count - 1;
 }
@@ -126,83 +125,110 @@ double YUpsampler::FilterDelay() const {
     return 2.0 * delay;
 }
 
-void YUpsampler::RunCascade(Cascade& state, float* data, int32_t count) {
-    // Sample by sample through all ten sections: section k of one sample overlaps with
-    // section k - 1 of the next, which a section-by-section pass would serialise.
-    std::array<double, 10> z1, z2;
-    for (int k = 0; k < 10; ++k) {
-        z1[k] = state[k].z1;
-        z2[k] = state[k].z2;
+void YUpsampler::RunCascades(const YUpsampler& design, Cascade& first, Cascade& second, double* samples,
+                             int32_t count) {
+    YUpsamplerKernels::CascadeState state;
+    for (int k = 0; k < YUpsamplerKernels::kSections; ++k) {
+        const int pair = k % 5, lane = 2 * (k / 5);
+        state.z1[pair][lane] = first[k].z1;
+        state.z2[pair][lane] = first[k].z2;
+        state.z1[pair][lane + 1] = second[k].z1;
+        state.z2[pair][lane + 1] = second[k].z2;
     }
-    for (int32_t i = 0; i < count; ++i) {
-        double x = data[i];
-        for (int k = 0; k < 10; ++k) {
-            const Section& s = sections_[k];
-            double y = s.b0 * x + z1[k];
-            z1[k] = s.b1 * x - s.a1 * y + z2[k];
-            z2[k] = s.b2 * x - s.a2 * y;
-            x = y;
-        }
-        data[i] = static_cast<float>(x);
-    }
-    for (int k = 0; k < 10; ++k) {
-        state[k].z1 = z1[k];
-        state[k].z2 = z2[k];
+    design.Kernels().cascade(design.lanes_, state, samples, count);
+    for (int k = 0; k < YUpsamplerKernels::kSections; ++k) {
+        const int pair = k % 5, lane = 2 * (k / 5);
+        first[k] = SectionState{state.z1[pair][lane], state.z2[pair][lane]};
+        second[k] = SectionState{state.z1[pair][lane + 1], state.z2[pair][lane + 1]};
     }
 }
 
-void YUpsampler::Up(const float* input, int32_t frames) {
-    const int32_t total = factor_ * frames;
-    float* up = up_.Ensure(static_cast<uint32_t>(total));
-    YVectorOps::Clear(down_.Ensure(static_cast<uint32_t>(total)), total);
-    const float gain = static_cast<float>(factor_);
-
-    if (!highQuality_) {
-        for (int32_t i = 0; i < frames; ++i) {
-            up[i * factor_] = (input[i] + kOffset) * gain;
-            for (int32_t p = 1; p < factor_; ++p) up[i * factor_ + p] = kOffset;
-        }
-        RunCascade(upState_, up, total);
+void YUpsampler::Up(YUpsampler* group, int32_t channels, const float* const* inputs, int32_t frames) {
+    const YUpsampler& design = group[0];
+    const int32_t factor = design.factor_, total = factor * frames;
+    for (int32_t c = 0; c < channels; ++c) {
+        group[c].up_.Ensure(static_cast<uint32_t>(total) + 32);  // the way up writes past the block
+        YVectorOps::Clear(group[c].down_.Ensure(static_cast<uint32_t>(total)), total);
+    }
+    if (design.highQuality_) {
+        for (int32_t c = 0; c < channels; ++c) group[c].UpLinearPhase(inputs[c], frames);
         return;
     }
+    // Two channels at a time; a lone last channel is paired with a stand-in.
+    const float gain = static_cast<float>(factor);
+    for (int32_t c = 0; c < channels; c += 2) {
+        YUpsampler* pair[2] = {&group[c], c + 1 < channels ? &group[c + 1] : nullptr};
+        double* samples = pair[0]->pairSamples_.Ensure(2 * static_cast<uint32_t>(total));
+        for (int lane = 0; lane < 2; ++lane) {
+            const float* input = inputs[pair[lane] ? c + lane : c];
+            for (int32_t i = 0; i < frames; ++i) {
+                double* at = samples + 2 * static_cast<std::ptrdiff_t>(i) * factor + lane;
+                at[0] = static_cast<double>((input[i] + kOffset) * gain);
+                for (int32_t p = 1; p < factor; ++p) at[2 * p] = static_cast<double>(kOffset);
+            }
+        }
+        Cascade standIn{};
+        RunCascades(design, pair[0]->upState_, pair[1] ? pair[1]->upState_ : standIn, samples, total);
+        for (int lane = 0; lane < 2; ++lane)
+            if (pair[lane]) {
+                float* up = pair[lane]->up_.Data();
+                for (int32_t m = 0; m < total; ++m) up[m] = static_cast<float>(samples[2 * m + lane]);
+            }
+    }
+}
 
-    // Only every factor-th sample carries signal, so each output phase is a short
-    // filter over the host samples.
-    const int32_t perBranch = upHistoryLength_ + 1;
-    float* history = upHistory_.Ensure(static_cast<uint32_t>(upHistoryLength_ + frames));
+void YUpsampler::Down(YUpsampler* group, int32_t channels, float* const* outputs, int32_t frames, bool replacing) {
+    const YUpsampler& design = group[0];
+    const int32_t factor = design.factor_, total = factor * frames;
+    if (design.highQuality_) {
+        for (int32_t c = 0; c < channels; ++c) group[c].DownLinearPhase(outputs[c], frames, replacing);
+        return;
+    }
+    for (int32_t c = 0; c < channels; c += 2) {
+        YUpsampler* pair[2] = {&group[c], c + 1 < channels ? &group[c + 1] : nullptr};
+        double* samples = pair[0]->pairSamples_.Ensure(2 * static_cast<uint32_t>(total));
+        for (int lane = 0; lane < 2; ++lane) {
+            YUpsampler& member = *pair[pair[lane] ? lane : 0];
+            float* delayed = member.downHistory_.Ensure(static_cast<uint32_t>(total));
+            if (pair[lane]) member.compensation_.Process(member.down_.Data(), delayed, total);
+            for (int32_t m = 0; m < total; ++m) samples[2 * m + lane] = static_cast<double>(delayed[m]);
+        }
+        Cascade standIn{};
+        if (design.recursiveDesigned_)
+            RunCascades(design, pair[0]->downState_, pair[1] ? pair[1]->downState_ : standIn, samples, total);
+        for (int lane = 0; lane < 2; ++lane) {
+            if (!pair[lane]) continue;
+            float* output = outputs[c + lane];
+            for (int32_t i = 0; i < frames; ++i) {
+                const float y = static_cast<float>(samples[2 * static_cast<std::ptrdiff_t>(i) * factor + lane]);
+                if (replacing)
+                    output[i] = y;
+                else
+                    output[i] += y;
+            }
+        }
+    }
+}
+
+void YUpsampler::UpLinearPhase(const float* input, int32_t frames) {
+    // The stuffed constants fall on the other taps of each branch: their share is
+    // the branch offset, so only the host samples are filtered.
+    const float gain = static_cast<float>(factor_);
+    float* history = upHistory_.Ensure(static_cast<uint32_t>(upHistoryLength_ + frames) + 16);
     for (int32_t i = 0; i < frames; ++i) history[upHistoryLength_ + i] = (input[i] + kOffset) * gain;
-    for (int32_t i = 0; i < frames; ++i)
-        for (int32_t p = 0; p < factor_; ++p)
-            up[i * factor_ + p] = Dot(branches_[p].data(), history + i, perBranch) + branchOffsets_[p];
+    YVectorOps::Clear(history + upHistoryLength_ + frames, 16);  // the kernel reads past the block
+    Kernels().up(branches_.data(), branchLength_, branchOffsets_.data(), factor_, history, up_.Data(), frames);
     YVectorOps::Copy(history, history + frames, upHistoryLength_);
 }
 
-void YUpsampler::Down(float* output, int32_t frames, bool replacing) {
-    const int32_t total = factor_ * frames;
-    float* down = down_.Data();
-    compensation_.Process(down, down, total);
-
-    if (!highQuality_) {
-        if (recursiveDesigned_) RunCascade(downState_, down, total);
-        for (int32_t i = 0; i < frames; ++i) {
-            if (replacing)
-                output[i] = down[i * factor_];
-            else
-                output[i] += down[i * factor_];
-        }
-        return;
-    }
-
+void YUpsampler::DownLinearPhase(float* output, int32_t frames, bool replacing) {
     // Only the kept samples are computed; the ones decimation drops are never needed.
-    const int32_t count = downHistoryLength_ + 1;
-    float* history = downHistory_.Ensure(static_cast<uint32_t>(downHistoryLength_ + total));
-    YVectorOps::Copy(history + downHistoryLength_, down, total);
-    for (int32_t i = 0; i < frames; ++i) {
-        float y = Dot(taps_.data(), history + i * factor_, count);
-        if (replacing)
-            output[i] = y;
-        else
-            output[i] += y;
-    }
+    const int32_t total = factor_ * frames, margin = 8 * factor_ + 56;  // the kernel reads past the block
+    float* history = downHistory_.Ensure(static_cast<uint32_t>(downHistoryLength_ + total + margin));
+    compensation_.Process(down_.Data(), history + downHistoryLength_, total);
+    YVectorOps::Clear(history + downHistoryLength_ + total, margin);
+    const int32_t padding = YUpsamplerKernels::kTapPadding;
+    Kernels().down(downTaps_.data() + padding, (static_cast<int32_t>(downTaps_.size()) - 2 * padding) / 8, factor_, history,
+                   output, frames, replacing);
     YVectorOps::Copy(history, history + total, downHistoryLength_);
 }

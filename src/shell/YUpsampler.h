@@ -1,7 +1,9 @@
 #pragma once
 
 #include "foundation/YGrowableBuffer.h"
+#include "foundation/YVectorOps.h"
 #include "shell/YDelayLine.h"
+#include "shell/YUpsamplerKernels.h"
 
 #include <array>
 #include <cstdint>
@@ -15,6 +17,11 @@
 // cut-off 0.49 times the host rate, of 513 taps, or 2049 taps when the processing
 // rate exceeds 200 kHz. The linear-phase designs are windowed sincs with a Kaiser
 // window (beta 10, about 100 dB of stop-band rejection).
+//
+// The filters run as the arithmetic they stand for, only faster: the linear-phase
+// ones as polyphase filters (on the way up only every F-th input is not a stuffed
+// constant; on the way down only every F-th output is kept), the recursive one with
+// two channels side by side in SIMD lanes (Up and Down over a group of resamplers).
 //
 // The host is told a fixed latency for the resampler (ReportedLatency samples at the
 // processing rate); a delay line in front of the way down tops the filters' own delay
@@ -37,10 +44,14 @@ public:
     void Reset();
 
     // Way up: factor * frames samples into Input(); Output() is cleared for the engine.
-    void Up(const float* input, int32_t frames);
+    void Up(const float* input, int32_t frames) { Up(this, 1, &input, frames); }
     // Way down: the engine's factor * frames samples in Output() are filtered and every
     // factor-th sample, from the first, written to (or added to) output.
-    void Down(float* output, int32_t frames, bool replacing);
+    void Down(float* output, int32_t frames, bool replacing) { Down(this, 1, &output, frames, replacing); }
+    // The same for channels resamplers configured alike, the recursive filter two
+    // channels at a time.
+    static void Up(YUpsampler* group, int32_t channels, const float* const* inputs, int32_t frames);
+    static void Down(YUpsampler* group, int32_t channels, float* const* outputs, int32_t frames, bool replacing);
 
     float* Input() { return up_.Data(); }
     float* Output() { return down_.Data(); }
@@ -51,36 +62,53 @@ public:
     double FilterDelay() const;
     // Coefficients of the linear-phase design (empty in normal quality).
     const std::vector<float>& Taps() const { return taps_; }
-
-private:
+    // The recursive design's sections (a0 = 1).
     struct Section {
         double b0, b1, b2, a1, a2;
     };
+    const std::array<Section, YUpsamplerKernels::kSections>& Sections() const { return sections_; }
+
+    using Implementation = YVectorOps::Implementation;
+    void SetImplementation(Implementation implementation) { implementation_ = implementation; }
+
+private:
     struct SectionState {
         double z1 = 0.0, z2 = 0.0;
     };
-    using Cascade = std::array<SectionState, 10>;
+    using Cascade = std::array<SectionState, YUpsamplerKernels::kSections>;
+    // A pair of channels' cascades (the second may be a stand-in), in and out of the
+    // kernels' lanes.
+    static void RunCascades(const YUpsampler& design, Cascade& first, Cascade& second, double* samples, int32_t count);
 
     void DesignButterworth();
     void DesignLinearPhase();
-    void RunCascade(Cascade& state, float* data, int32_t count);
+    void UpLinearPhase(const float* input, int32_t frames);
+    void DownLinearPhase(float* output, int32_t frames, bool replacing);
+    const YUpsamplerKernels::Set& Kernels() const { return YUpsamplerKernels::For(implementation_); }
 
     double hostRate_ = 0.0;
     int32_t factor_ = 0;
     bool highQuality_ = false;
     bool longFilter_ = false;
     bool recursiveDesigned_ = false;
+    Implementation implementation_ = YVectorOps::Best();
 
-    std::array<Section, 10> sections_{};
+    std::array<Section, YUpsamplerKernels::kSections> sections_{};
+    YUpsamplerKernels::CascadeLanes lanes_{};
     Cascade upState_{};
     Cascade downState_{};
+    YGrowableBuffer<double> pairSamples_;  // a pair of channels interleaved, in double precision
 
     std::vector<float> taps_;
-    // Taps of each polyphase branch of the way up, in ascending input order.
-    std::vector<std::vector<float>> branches_;
-    std::vector<float> branchOffsets_;  // what the stuffed 1e-15 samples add to each branch
+    // The way up's polyphase branches, one row of branchLength_ taps per output phase
+    // (rows up to a multiple of 8 when the factor does not divide 8), in ascending
+    // input order, zero-padded at the end; what the stuffed 1e-15 samples add to each.
+    std::vector<float> branches_;
+    std::vector<float> branchOffsets_;
+    int32_t branchLength_ = 0;
+    std::vector<float> downTaps_;  // taps_ zero-padded to a multiple of 8
     YGrowableBuffer<float> upHistory_;
-    YGrowableBuffer<float> downHistory_;
+    YGrowableBuffer<float> downHistory_;  // in normal quality, the delayed block
     int32_t upHistoryLength_ = 0;
     int32_t downHistoryLength_ = 0;
 

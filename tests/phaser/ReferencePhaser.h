@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/YVectorOps.h"
 #include "modulation/LfoDeclicker.h"
 #include "phaser/SoftClipper.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
@@ -74,7 +75,8 @@ public:
                     x = x * static_cast<float>((hi - lo) * 0.5);
                     x = x + static_cast<float>(lo + (hi - lo) * 0.5);
                     if (mode == 2) {
-                        x = std::exp(x * 2.3025851f);
+                        x = x * 2.3025851f;
+                        YVectorOps::Exp(&x, 1);  // the product's exponential, held against std::exp on its own
                         x = x * static_cast<float>(2.0 / rate_);
                     }
                 }

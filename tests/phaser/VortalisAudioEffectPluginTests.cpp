@@ -173,12 +173,13 @@ TEST_F(Phaser, DryWetRampIsTheSameInEveryChannel) {
 void CompareWithReference(AllPassChain::Implementation implementation, double tolerance) {
     // Settings drawn anew every few blocks, the shape mode and stage count included:
     // from low, across span, in whole steps where whole.
+    // Saturation is exactly 0 for a third of its draws (the mix skips the clipper then).
     const struct {
         P::Index index;
         double low, span;
         bool whole;
     } ranges[] = {{P::kFeedback, 0, 1, false}, {P::kInvertFeedback, 0, 2, true}, {P::kMode, 1, 100, true},
-                  {P::kPhaseDifference, -1, 2, false}, {P::kSaturation, 0, 1, false}, {P::kShapeMode, 0, 3, true},
+                  {P::kPhaseDifference, -1, 2, false}, {P::kSaturation, -0.5, 1.5, false}, {P::kShapeMode, 0, 3, true},
                   {P::kMinFrequency, 1.3, 3, false}, {P::kMaxFrequency, 1.3, 3, false}, {P::kDryWet, 0, 1, false},
                   {P::kRate, -2, 3, false}};
     std::mt19937 random(11);
@@ -194,7 +195,8 @@ void CompareWithReference(AllPassChain::Implementation implementation, double to
             if (block % 4 == 0) {
                 for (const auto& r : ranges) {
                     const double x = unit(random) * r.span;
-                    phaser->Definition(r.index).value = r.low + (r.whole ? std::floor(x) : x);
+                    const double value = r.low + (r.whole ? std::floor(x) : x);
+                    phaser->Definition(r.index).value = r.index == P::kSaturation ? std::max(0.0, value) : value;
                 }
                 if (block == 0) {
                     phaser->Prepare(channels, 44100.0);
