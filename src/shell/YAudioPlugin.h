@@ -132,8 +132,12 @@ public:
     bool needsHostSync = false;
     HostTransport transport;
     // The binding's entry for one block; replacing is false when the host wants the
-    // result added to its output buffers.
-    void ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing);
+    // result added to its output buffers. False when the block was dropped because
+    // another thread holds parameterLock: the outputs keep what the host put there,
+    // and the binding does nothing more in that call (its queued MIDI output waits).
+    // Where the failed lock would raise, this answers instead: the audio thread
+    // neither throws nor allocates.
+    bool ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing);
 
     // ---- Editor ----------------------------------------------------------------------------
     // This build carries no editor: creation reports failure and everything that
