@@ -36,7 +36,6 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& product, 
     // A state the user saved as the default replaces the built-in defaults.
     LoadDefaultSettings();
     PostInitialize();
-    StartAutomationUpdates();
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::CreateParameters() {

@@ -143,7 +143,9 @@ public:
     // This build carries no editor: creation reports failure and everything that
     // depends on an open editor stays idle.
     bool CreateEditor(void* parentWindow);
-    void FinishEditorCreation() {}
+    // Run by the bindings right after a successful CreateEditor; the automation
+    // update thread starts with the first editor.
+    void FinishEditorCreation() { StartAutomationUpdates(); }
     void SetEditorOpen(bool open) { editorOpen_ = open; }
     bool EditorOpen() const { return editorOpen_; }
     bool EditorExists() const { return false; }
