@@ -35,7 +35,7 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& product, 
     CreateParameters();
     // A state the user saved as the default replaces the built-in defaults.
     LoadDefaultSettings();
-    StartAutomationUpdates();
+    PostInitialize();
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::CreateParameters() {
@@ -221,16 +221,17 @@ void YAudioEffectPluginToAudioPluginAdapter::Store(YStoreArchive& archive) {
         YScopedLock editor(editorLock);
         YScopedLock processing(processingLock);
         archive.Integer("Version", version_, kUnversionedSettings);
-        const YXMLItem& element = archive.Element();
-        if (element.FindAttribute("ChannelMode")) {
-            archive.EnumerationAlways("ChannelMode", mode, kModeNames, kChannelModeCount);
-        } else if (const YString* legacy = element.FindAttribute("EnableSurroundProcessing")) {
-            mode = ToDouble(*legacy) > 0.0 ? static_cast<int32_t>(ChannelMode::Surround) : 0;
-        }
-        SetChannelMode(static_cast<ChannelMode>(mode));
+        archive.EnumerationAlways("ChannelMode", mode, kModeNames, kChannelModeCount);
         YString enables;
         archive.Text("SurroundChannelsEnable", enables, YString());
         for (uint32_t c = 0; c < std::min<uint32_t>(enables.Length(), 8); ++c) surroundChannelsEnable_[c] = enables[c] != u'0';
+        // The older switch is read after "ChannelMode" and overrides it.
+        if (archive.Element().FindAttribute("EnableSurroundProcessing")) {
+            int32_t surround = 0;
+            archive.IntegerAlways("EnableSurroundProcessing", surround);
+            mode = surround > 0 ? static_cast<int32_t>(ChannelMode::Surround) : 0;
+        }
+        SetChannelMode(static_cast<ChannelMode>(mode));
         archive.Boolean("Bypass", bypassed, false);
         bypass = bypassed;
         int32_t blockSize = kDefaultMaxLFOBlockSize;

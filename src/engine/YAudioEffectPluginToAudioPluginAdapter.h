@@ -29,8 +29,9 @@ public:
     YAudioEffectPluginToAudioPluginAdapter();
     ~YAudioEffectPluginToAudioPluginAdapter() override;
 
-    // Creates the effect through the factory and registers its parameters. Raises
-    // "Error creating plugin." when the factory gives nothing.
+    // Creates the effect through the factory, registers its parameters, loads the
+    // default settings and runs the post-initialisation hook. Raises "Error creating
+    // plugin." when the factory gives nothing.
     void Initialize(const YString& product, const YString& vendor, YEffectFactory factory, int32_t first, int32_t second);
 
     // Prepares the effect and the road under parameterLock, editorLock and
@@ -85,6 +86,8 @@ public:
     void MarkSettingsChanged() override { settingsChanged_ = true; }
 
 protected:
+    // The last step of Initialize, once the instance holds its starting settings.
+    virtual void PostInitialize() {}
     // The halves of InitProcessing a subclass may extend.
     virtual void InitProcessing_LockedPart();
     virtual void InitProcessing_UnLockedPart() {}

@@ -53,13 +53,26 @@ void YYorvaneAudioEffectPlugin::Store(YStoreArchive& archive) {
     YAudioEffectPluginToAudioPluginAdapter::Store(archive);
 }
 
+std::unique_ptr<YXMLItem> YYorvaneAudioEffectPlugin::CurrentSettings() {
+    auto settings = std::make_unique<YXMLItem>(YString("settings"));
+    YStoreArchive saving(*settings, false);
+    YAudioEffectPluginToAudioPluginAdapter::Store(saving);
+    return settings;
+}
+
+void YYorvaneAudioEffectPlugin::PostInitialize() {
+    std::unique_ptr<YXMLItem> starting;
+    for (int32_t i = 0; i < kProgramCount; ++i) {
+        if (i == currentProgram_ || programs_[i]) continue;
+        if (!starting) starting = CurrentSettings();
+        programs_[i] = starting->Clone();
+    }
+}
+
 void YYorvaneAudioEffectPlugin::SelectProgram(int32_t index) {
     YGuarded("YYorvaneAudioEffectPlugin::SelectProgram", [&] {
         if (index < 0 || index >= kProgramCount || index == currentProgram_) return;
-        auto outgoing = std::make_unique<YXMLItem>(YString("settings"));
-        YStoreArchive saving(*outgoing, false);
-        YAudioEffectPluginToAudioPluginAdapter::Store(saving);
-        programs_[currentProgram_] = std::move(outgoing);
+        programs_[currentProgram_] = CurrentSettings();
         currentProgram_ = index;
         if (programs_[index]) {
             std::unique_ptr<YXMLItem> incoming = std::move(programs_[index]);

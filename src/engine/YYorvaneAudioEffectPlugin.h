@@ -20,16 +20,25 @@ public:
     void Store(YStoreArchive& archive) override;
 
     // Switches programs: the current settings go into the outgoing program, the
-    // incoming one's are loaded (a program never used starts as a copy).
+    // incoming one's are loaded. A program never used holds the settings the instance
+    // had at the end of its initialisation (its defaults, or the saved default state).
     void SelectProgram(int32_t index);
     int32_t CurrentProgram() const { return currentProgram_; }
-    // A program's stored settings; null for the current one and for unused ones.
+    // A program's stored settings; null for the current one.
     const YXMLItem* Program(int32_t index) const;
 
     bool AGC() const { return agc_; }
     void SetAGC(bool on) { agc_ = on; }
 
+protected:
+    // Every program not yet filled (by the saved default state) starts as a copy of
+    // the starting settings.
+    void PostInitialize() override;
+
 private:
+    // The engine's settings (no programs, no upsampling) as a program holds them.
+    std::unique_ptr<YXMLItem> CurrentSettings();
+
     std::array<std::unique_ptr<YXMLItem>, kProgramCount> programs_;
     int32_t currentProgram_ = 0;
     bool agc_ = false;

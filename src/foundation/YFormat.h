@@ -111,7 +111,7 @@ void ParseFormatPattern(const YString& pattern, OnLiteral&& onLiteral, OnSpec&& 
         bool negative = i < indexEnd && pattern[i] == u'-';
         if (negative) ++i;
         field.index = readNumber(i, indexEnd - i);
-        if (negative) field.index = -field.index - 1;
+        if (negative) field.index = -field.index;  // "{-0}" is argument 0
         for (;;) {
             if (i >= length) throw YException(YString("Formatting string ends in an argument speci" "fication."));
             char16_t option = pattern[i++];

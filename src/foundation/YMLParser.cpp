@@ -72,39 +72,22 @@ bool EqualsNoCase(const char16_t* text, std::size_t length, const char* word) {
     return i == length && word[i] == 0;
 }
 
-// The character of an entity name ("amp", "#10", "#x2F", ...), or -1 when the name is
-// none that is replaced.
+// The character an entity name stands for ("amp", "#10", ...), or -1 for a name the
+// table does not hold: such an entity, other numeric references included, stays as
+// it is written.
 int32_t EntityCharacter(const char16_t* name, std::size_t length) {
-    if (EqualsNoCase(name, length, "amp")) return '&';
-    if (EqualsNoCase(name, length, "lt")) return '<';
-    if (EqualsNoCase(name, length, "gt")) return '>';
-    if (EqualsNoCase(name, length, "apos")) return '\'';
-    if (EqualsNoCase(name, length, "quot")) return '"';
-    if (length < 2 || name[0] != u'#') return -1;
-    std::size_t i = 1;
-    int base = 10;
-    if (name[1] == u'x' || name[1] == u'X') {
-        base = 16;
-        ++i;
-    }
-    if (i == length || length - i > 8) return -1;
-    int64_t value = 0;
-    for (; i < length; ++i) {
-        char16_t c = name[i];
-        int digit = c >= u'0' && c <= u'9'                ? c - u'0'
-                    : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
-                    : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                                           : -1;
-        if (digit < 0) return -1;
-        value = value * base + digit;
-    }
-    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value < 0xE000)) return -1;
-    return static_cast<int32_t>(value);
+    static constexpr struct {
+        const char* name;
+        char16_t character;
+    } kEntities[] = {{"amp", u'&'}, {"lt", u'<'}, {"gt", u'>'}, {"apos", u'\''}, {"quot", u'"'}, {"#10", u'\n'}};
+    for (const auto& entity : kEntities)
+        if (EqualsNoCase(name, length, entity.name)) return entity.character;
+    return -1;
 }
 
 // Appends text with its entities replaced.
 void AppendReplacingEntities(std::u16string& out, const char16_t* text, std::size_t length) {
-    constexpr std::size_t kLongestName = 10;
+    constexpr std::size_t kLongestName = 4;
     for (std::size_t i = 0; i < length; ++i) {
         char16_t c = text[i];
         if (c != u'&') {
@@ -114,14 +97,9 @@ void AppendReplacingEntities(std::u16string& out, const char16_t* text, std::siz
         std::size_t end = i + 1;
         while (end < length && end - i <= kLongestName + 1 && text[end] != u';' && IsNameCharacter(text[end])) ++end;
         if (end < length && text[end] == u';') {
-            int32_t value = EntityCharacter(text + i + 1, end - i - 1);
+            const int32_t value = EntityCharacter(text + i + 1, end - i - 1);
             if (value >= 0) {
-                if (value > 0xFFFF) {
-                    out.push_back(static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)));
-                    out.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
-                } else {
-                    out.push_back(static_cast<char16_t>(value));
-                }
+                out.push_back(static_cast<char16_t>(value));
                 i = end;
                 continue;
             }
@@ -239,16 +217,17 @@ void YMLParser::FlushText() {
 }
 
 void YMLParser::EmitText(const char16_t* begin, const char16_t* end, bool replaceEntities) {
+    // Entities first, then the trimming: a line feed written as "&#10;" at an end of
+    // the text goes with the other white space.
+    if (replaceEntities && std::find(begin, end, u'&') != end) {
+        decoded_.clear();
+        AppendReplacingEntities(decoded_, begin, static_cast<std::size_t>(end - begin));
+        begin = decoded_.data();
+        end = begin + decoded_.size();
+    }
     while (begin < end && *begin <= 32) ++begin;
     while (end > begin && end[-1] <= 32) --end;
-    if (begin == end) return;
-    if (!replaceEntities || std::find(begin, end, u'&') == end) {
-        OnText(std::u16string_view(begin, static_cast<std::size_t>(end - begin)));
-        return;
-    }
-    decoded_.clear();
-    AppendReplacingEntities(decoded_, begin, static_cast<std::size_t>(end - begin));
-    OnText(decoded_);
+    if (begin != end) OnText(std::u16string_view(begin, static_cast<std::size_t>(end - begin)));
 }
 
 void YMLParser::ParseMarkup() {
@@ -257,15 +236,14 @@ void YMLParser::ParseMarkup() {
             Advance();
             if (current_ == '-') {
                 Advance();
-                if (current_ != '-') ThrowUnexpected("Invalid special element sequence.");
-                Advance();
                 ParseComment();
             } else if (current_ == '[') {
                 Advance();
-                for (const char* expected = "CDATA["; *expected; ++expected) {
+                for (const char* expected = "CDATA"; *expected; ++expected) {
                     if (current_ != *expected) ThrowUnexpected("Invalid special element sequence.");
                     Advance();
                 }
+                if (current_ == '[') Advance();  // the usual "<![CDATA[" form
                 ParseCData();
             } else {
                 ThrowUnexpected("Invalid special element sequence.");

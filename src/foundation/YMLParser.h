@@ -20,15 +20,16 @@ class YStream;
 // UTF-8 until the XML declaration names another encoding, which then takes over
 // right behind the declaration. A NUL character ends the data.
 //
-// Text is handed over line by line: each line (up to a line feed) trimmed of white
-// space (code 32 and below) at both ends, and only when something is left; then
-// the entities are replaced. Trimming before the replacement keeps white space that
-// a document writes as a character reference (&#10;). CDATA sections are handed
-// over trimmed but otherwise unchanged.
+// Text is handed over line by line, which is how the indented writer's wrapped text
+// reads back as it was: in each line (up to a line feed) the entities are replaced,
+// then white space (code 32 and below) is trimmed at both ends, and the line goes
+// on only when something is left. A comment starts at "<!-" and ends at "-->". A
+// CDATA section ("<![CDATA", then an optional "[") is handed over up to "]]>",
+// trimmed but with its entities as written.
 //
-// Entities amp, lt, gt, apos and quot (names without case) and numeric character
-// references (&#NN; and &#xHH;) are replaced in text and attribute values; any
-// other "&name;" is left as it stands.
+// The entities amp, lt, gt, apos, quot and #10 (names without case) are replaced in
+// text and attribute values; any other "&name;", other numeric references included,
+// stays as it is written.
 //
 // Malformed markup raises YException with code 256 and the message "Invalid file
 // contents. " followed by the detail (also "No ending delimiter found." when the

@@ -335,12 +335,19 @@ bool TryToDouble(const YString& text, double& result) noexcept {
         if (begin < end && (*begin == '+' || *begin == '-')) return false;
     }
     double value = 0.0;
-    auto [last, error] = std::from_chars(begin, end, value);
+    // As the C runtime reads it: "0x" with hexadecimal digits (and a "p" exponent).
+    // A "0x" without them is the number 0 followed by other text.
+    const bool hexadecimal = end - begin > 2 && begin[0] == '0' && (begin[1] == 'x' || begin[1] == 'X');
+    std::from_chars_result read{begin, std::errc::invalid_argument};
+    if (hexadecimal) read = std::from_chars(begin + 2, end, value, std::chars_format::hex);
+    const bool readHexadecimal = read.ec != std::errc::invalid_argument;
+    if (!readHexadecimal) read = std::from_chars(begin, end, value);
+    auto [last, error] = read;
     if (last == begin) return false;
     if (error == std::errc::result_out_of_range) {
         // from_chars leaves the value alone here; answer as strtod does.
         std::string_view digits(begin, static_cast<std::size_t>(last - begin));
-        std::size_t exponent = digits.find_first_of("eE");
+        std::size_t exponent = digits.find_first_of(readHexadecimal ? "pP" : "eE");
         bool tiny = exponent != std::string_view::npos && exponent + 1 < digits.size() && digits[exponent + 1] == '-';
         value = tiny ? 0.0 : HUGE_VAL;
     }

@@ -112,7 +112,9 @@ char16_t FoldCharacter(char16_t c) noexcept;
 // An optional "-", then digits of the base up to the first other character; 0 when
 // there is none. consumed receives the characters used (sign included).
 int64_t ToInteger(const YString& text, int base = 10, uint32_t* consumed = nullptr) noexcept;
-// The runtime library's decimal reading of the text's 8-bit form; 0 without digits.
+// The C runtime's decimal conversion of the text's 8-bit form (leading white space,
+// a sign, "0x" hexadecimal, "inf" and "nan" included), with the point as separator
+// whatever the C locale; 0 without digits.
 double ToDouble(const YString& text) noexcept;
 // The same reading, answering false when the text holds no number at all.
 bool TryToDouble(const YString& text, double& value) noexcept;

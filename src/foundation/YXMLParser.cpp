@@ -14,12 +14,12 @@ void YXMLParser::OnElementStart(const YString& name, std::vector<YAttribute>& at
     auto item = std::make_unique<YXMLItem>(name);
     for (YAttribute& attribute : attributes) item->SetAttribute(attribute.name, attribute.value);
     YXMLItem* made = item.get();
-    if (current_ != nullptr) {
+    // Outside any element the item becomes the root: a second top-level element
+    // takes the place of the first.
+    if (current_ != nullptr)
         current_->AddSubItem(std::move(item));
-    } else {
-        if (root_ != nullptr) ThrowInvalid("More than one root element.");
+    else
         root_ = std::move(item);
-    }
     if (!empty) current_ = made;
 }
 

@@ -126,5 +126,4 @@ void YXMLWriter::Write(const YXMLItem& root, bool compact) {
             stack.pop_back();
         }
     }
-    if (compact) EndLine();
 }

@@ -13,7 +13,8 @@ class YXMLItem;
 // Indented form: one line per tag, depth tab characters in front (children deeper
 // than 32 stay at 32), the text on lines of depth + 1 tabs, wrapped at the first
 // blank at or after 60 characters. Compact form: the same markup without line
-// breaks or indentation, ended by one line feed. Lines end with a single line feed.
+// breaks or indentation, ending with the root's closing tag. Lines end with a single
+// line feed.
 //
 // Escaping in attribute values and texts: & < > ' " and the line feed become
 // &amp; &lt; &gt; &apos; &quot; and &#10;.

@@ -217,6 +217,8 @@ void YModulationPluginBaseT<HostSync>::StoreEffectState(YStoreArchive& archive) 
     if (YXMLItem* child = archive.Child("shape")) {
         YStoreArchive inner(*child, archive.Loading());
         shape_.Store(inner);
+    } else if (archive.Loading()) {
+        shape_.SetChanged();  // a loaded state counts as a new shape all the same
     }
 }
 

@@ -159,7 +159,8 @@ public:
     LfoDeclicker& Declicker(int32_t channel) noexcept { return declickers_[channel]; }
 
     // At the start of a block, before the plug-in mutex: renders a changed shape and
-    // remembers whether it changed for this block's declickers.
+    // remembers whether it changed for this block's declickers. Nothing else asks: a
+    // new instance's shape and a loaded one count as changed for the first block.
     bool PollShapeChanged() noexcept;
     bool ShapeChangedThisBlock() const noexcept { return changeFlags_[1]; }
     // out[i] = the shape at phase + i * increment (phase >= 0).
@@ -168,7 +169,9 @@ public:
     void Declick(int32_t channel, float* buffer, int32_t count) noexcept;
 
 protected:
-    // The parameters, then the shape in the child "shape" (kept when a loaded state has none).
+    // The parameters, then the shape in the child "shape" (kept when a loaded state has
+    // none). Loading marks the shape changed either way: the first block after a load
+    // glides the LFO in.
     void StoreEffectState(YStoreArchive& archive) override;
 
     YSignalGenerator shape_;

@@ -96,9 +96,6 @@ VortalisAudioEffectPlugin::VortalisAudioEffectPlugin() {
 
 int32_t VortalisAudioEffectPlugin::Prepare(int32_t channels, double sampleRate) {
     YModulationPluginBase::Prepare(std::clamp(channels, 0, kMaxChannels), sampleRate);
-    // A shape changed before preparation is simply the shape: there is no earlier
-    // curve for the declickers to glide from.
-    if (PollShapeChanged()) ++shapeChangeCounter_;
     chain_.Clear();
     squareTermWeight_ = 1.0;
     clipper_.Configure(SoftClipper::kPadeCurve, 0.0);

@@ -132,14 +132,20 @@ public:
     bool needsHostSync = false;
     HostTransport transport;
     // The binding's entry for one block; replacing is false when the host wants the
-    // result added to its output buffers.
-    void ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing);
+    // result added to its output buffers. False when the block was dropped because
+    // another thread holds parameterLock: the outputs keep what the host put there,
+    // and the binding does nothing more in that call (its queued MIDI output waits).
+    // Where the failed lock would raise, this answers instead: the audio thread
+    // neither throws nor allocates.
+    bool ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing);
 
     // ---- Editor ----------------------------------------------------------------------------
     // This build carries no editor: creation reports failure and everything that
     // depends on an open editor stays idle.
     bool CreateEditor(void* parentWindow);
-    void FinishEditorCreation() {}
+    // Run by the bindings right after a successful CreateEditor; the automation
+    // update thread starts with the first editor.
+    void FinishEditorCreation() { StartAutomationUpdates(); }
     void SetEditorOpen(bool open) { editorOpen_ = open; }
     bool EditorOpen() const { return editorOpen_; }
     bool EditorExists() const { return false; }

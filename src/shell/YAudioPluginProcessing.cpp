@@ -72,16 +72,16 @@ void YAudioPlugin::FixAudioBuffers(float** table, float** fixed, int32_t connect
     }
 }
 
-void YAudioPlugin::ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing) {
+bool YAudioPlugin::ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing) {
     // A busy parameter lock means somebody is preparing or loading: this block is
     // dropped, and the outputs keep what the host put there.
-    if (parameterLock.Acquire(0)) return;
+    if (parameterLock.Acquire(0)) return false;
     struct Release {
         YLock& lock;
         ~Release() { lock.Release(); }
     } releaseParameters{parameterLock};
     YScopedLock processing(processingLock);
-    if (outputs == nullptr || outputs[0] == nullptr || frames <= 0) return;
+    if (outputs == nullptr || outputs[0] == nullptr || frames <= 0) return true;
 
     const int32_t inputBuses = inputs ? GetNumInputBuses() : 0;
     const int32_t outputBuses = std::max(1, GetNumOutputBuses());
@@ -101,7 +101,7 @@ void YAudioPlugin::ProcessAudio(float** inputs, float** outputs, int32_t frames,
 
     if (bypass) {
         ProcessBypassed(in, out, frames, replacing);
-        return;
+        return true;
     }
 
     PreBlock(in, out, frames);
@@ -129,6 +129,7 @@ void YAudioPlugin::ProcessAudio(float** inputs, float** outputs, int32_t frames,
         ProcessRouted(source, out, frames);
     }
     PostBlock();
+    return true;
 }
 
 void YAudioPlugin::ProcessBypassed(float** inputs, float** outputs, int32_t frames, bool replacing) {

@@ -16,6 +16,8 @@ TEST(YFormat, EscapesAndArgumentOrder) {
     EXPECT_EQ(F(YFormat("{2}-{0}-{1}").Arg(1).Arg(2).Arg(3)), "3-1-2");
     // An index named twice keeps only its last place.
     EXPECT_EQ(F(YFormat("[{0}]({0})").Arg(7)), "[](7)");
+    // An index is a sign and digits: minus zero is argument 0, minus one has no slot.
+    EXPECT_EQ(F(YFormat("<{-0}>{-1}").Arg(5)), "<5>");
 }
 
 TEST(YFormat, IntegerOptions) {

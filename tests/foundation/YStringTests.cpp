@@ -89,6 +89,11 @@ TEST(YString, NumbersFromText) {
     EXPECT_DOUBLE_EQ(ToDouble("+2"), 2.0);
     EXPECT_DOUBLE_EQ(ToDouble("abc"), 0.0);
     EXPECT_DOUBLE_EQ(ToDouble("1e999"), HUGE_VAL);
+    // What the C runtime's conversion reads beyond plain decimals.
+    const std::pair<const char*, double> runtime[] = {{"0x10", 16.0}, {"-0X1p3", -8.0}, {"0xg", 0.0}, {" \t2.5", 2.5},
+                                                     {"0x1ep-99999", 0.0}};
+    for (const auto& [text, value] : runtime) EXPECT_DOUBLE_EQ(ToDouble(YString::FromLatin1(text)), value) << text;
+    EXPECT_TRUE(std::isinf(ToDouble("-Infinity")));
     EXPECT_EQ(HexDigitValue(u'b'), 11);
     ExpectYException([] { HexDigitValue(u'g'); }, "Invalid character to be converted to a number.");
 }

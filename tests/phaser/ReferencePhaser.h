@@ -62,6 +62,8 @@ public:
                 curve[i] = static_cast<float>(phaser.Shape().Lookup(phi));
                 phi += increment_;
             }
+            // The phaser's own query of the block (it takes the shape's changed state).
+            if (phaser.ShapeChangedThisBlock()) declickers_[c].Trigger();
             declickers_[c].Run(curve.data(), count);
             for (int i = 0; i < count; ++i) {
                 float x = curve[i];

@@ -87,6 +87,12 @@ TEST(StateDocument, DefaultsWriteOnlyWhatMustAlwaysBeThere) {
         EXPECT_EQ(root->GetAttribute(YString::FromLatin1(name)).ToUtf8(), text) << name;
     EXPECT_NE(root->FindSubItem("shape"), nullptr);
     EXPECT_NE(root->FindSubItem("MIDIReset"), nullptr);
+    // Every program but the current one, also those never selected, holds the starting settings.
+    for (int i = 0; i < 8; ++i) {
+        const YXMLItem* program = root->FindSubItem(YFormat("Preset{0}").Arg(i));
+        ASSERT_EQ(program != nullptr, i != 0) << i;
+        EXPECT_TRUE(i == 0 || program->FindSubItem("shape") != nullptr) << i;
+    }
 }
 
 TEST(StateDocument, ChangedSettingsAreWrittenAndReadBack) {
@@ -139,6 +145,18 @@ TEST(StateDocument, OlderDocumentsLoad) {
     std::unique_ptr<YXMLItem> surround = Parse("<settings ChannelMode=\"Surround\"/>");
     Load(*stereo, *surround);
     EXPECT_EQ(stereo->GetChannelMode(), ChannelMode::LeftRight);
+
+    // The older switch, read as an integer after "ChannelMode", overrides it.
+    const struct {
+        const char* document;
+        ChannelMode mode;
+    } both[] = {{"<settings ChannelMode=\"Mono\" EnableSurroundProcessing=\"1\"/>", ChannelMode::Surround},
+                {"<settings ChannelMode=\"Surround\" EnableSurroundProcessing=\"0\"/>", ChannelMode::LeftRight},
+                {"<settings ChannelMode=\"Mono\" EnableSurroundProcessing=\"-2\"/>", ChannelMode::LeftRight}};
+    for (const auto& c : both) {
+        Load(*plugin, *Parse(c.document));
+        EXPECT_EQ(plugin->GetChannelMode(), c.mode) << c.document;
+    }
 }
 
 // Every kind of setting the state holds, drawn at random.
@@ -213,8 +231,8 @@ TEST(StateDocument, ProgramsSwitchWithTheirSettings) {
     auto plugin = MakeInstance();
     P& phaser = Phaser(*plugin);
     plugin->SetParameter(P::kMode, phaser.Definition(P::kMode).Normalise(3));
-    plugin->SelectProgram(4);  // a program never used starts as a copy
-    EXPECT_EQ(phaser.Definition(P::kMode).value, 3.0);
+    plugin->SelectProgram(4);  // a program never used holds the settings the instance started with
+    EXPECT_EQ(phaser.Definition(P::kMode).value, 10.0);
     plugin->SetParameter(P::kMode, phaser.Definition(P::kMode).Normalise(50));
     plugin->SelectProgram(0);
     EXPECT_EQ(phaser.Definition(P::kMode).value, 3.0);

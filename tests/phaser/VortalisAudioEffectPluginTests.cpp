@@ -1,6 +1,8 @@
 #include "ReferencePhaser.h"
 
+#include "foundation/YStoreArchive.h"
 #include "foundation/YSynchronizer.h"
+#include "foundation/YXMLItem.h"
 #include "support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
@@ -262,7 +264,7 @@ TEST_F(Phaser, ShapeEditGlidesInsteadOfJumping) {
     const float beforeLast = sweep[298], last = sweep[299];
     phaser->Shape().SetMorph(5.0);  // a sine instead of the default shape
     Run(in, out, 300);
-    EXPECT_EQ(phaser->ShapeChangeCount(), 2);  // the shape at preparation, then the edit
+    EXPECT_EQ(phaser->ShapeChangeCount(), 2);  // a new instance's first block, then the edit
     // Off by no more than one step of the one-second fade.
     const float continuation = 2.0f * last - beforeLast;
     EXPECT_NEAR(sweep[0], continuation, 0.005);
@@ -272,6 +274,34 @@ TEST_F(Phaser, ShapeEditGlidesInsteadOfJumping) {
     Run(in, out, 1);  // the correction ends after exactly one second of samples
     EXPECT_EQ(phaser->Declicker(0).remaining, 0);
     EXPECT_EQ(phaser->Declicker(0).value, 0.0f);
+}
+
+// A loaded state counts as a new shape: the first block after it (the engine prepares
+// again after every load) starts the LFO at the centre and glides it onto the curve
+// over one second.
+TEST_F(Phaser, AfterALoadTheLFOGlidesInFromTheCentre) {
+    constexpr int kRate = 8000;
+    Set(P::kMinFrequency, std::log10(100.0));
+    Set(P::kMaxFrequency, std::log10(1000.0));
+    phaser->Shape().SetPhase(0.25);  // the curve starts at its lowest
+    YXMLItem state("settings");
+    YStoreArchive saving(state, false);
+    phaser->StoreParameters(saving);
+    const double low = 100.0 * 2 / kRate, high = 1000.0 * 2 / kRate;
+    Channels in(1, kRate), out(1, kRate);
+    phaser = std::make_unique<P>();
+    Prepare(1, kRate);
+    for (int load = 0; load < 2; ++load) {
+        YStoreArchive loading(state, true);
+        phaser->StoreParameters(loading);
+        Prepare(1, kRate);
+        Run(in, out, kRate);
+        const float* sweep = phaser->Buffer(0).data;
+        EXPECT_NEAR(sweep[0], (low + high) / 2, 1e-4) << load;
+        const double phase = phaser->Phase();
+        Run(in, out, 1);  // one second on, the correction is over
+        EXPECT_NEAR(sweep[0], low + (phaser->Shape().Lookup(phase) + 1) / 2 * (high - low), 1e-6) << load;
+    }
 }
 
 TEST_F(Phaser, SkipClearsTheActiveStagesAndMovesTheLFO) {

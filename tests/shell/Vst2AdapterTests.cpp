@@ -3,6 +3,7 @@
 // arrangements, the event list, allocation and the latency diagnostic.
 #include "host/plugin/TestPlugin.h"
 #include "support/AllocationCounter.h"
+#include "support/LockHeldElsewhere.h"
 
 #include "foundation/YException.h"
 #include "shell/vst2/YAudioPluginVSTAdapter.h"
@@ -258,6 +259,12 @@ TEST_F(Vst2Binding, TheHostIsAskedForTimeOnlyWhenNeeded) {
 TEST_F(Vst2Binding, MIDIOutputGoesOutAsOneListPerBlock) {
     Make();
     for (int i = 0; i < 100; ++i) adapter->GenerateMIDIEvent(i, 0x90, static_cast<uint8_t>(i), 64);
+    {
+        // A block dropped by a busy parameterLock ends the call: the output waits.
+        LockHeldElsewhere loader(plugin->parameterLock);
+        Run(128);
+        EXPECT_EQ(host.midiLists, 0);
+    }
     Run(128);
     ASSERT_EQ(host.midiLists, 1);
     ASSERT_EQ(host.lastMidiList.size(), 100u);

@@ -414,14 +414,16 @@ void YAudioPluginVSTAdapter::PerformProcessing(float** inputs, float** outputs, 
                                   static_cast<uint8_t>(midi.midiData[1]), static_cast<uint8_t>(midi.midiData[2]));
 
     const int32_t perBus = plugin_->ChannelsPerBus();
+    bool processed;
     if (perBus == YAudioPlugin::kTableStride || (plugin_->GetNumInputBuses() == 1 && plugin_->GetNumOutputBuses() == 1)) {
-        plugin_->ProcessAudio(inputs, outputs, frames, replacing);
+        processed = plugin_->ProcessAudio(inputs, outputs, frames, replacing);
     } else {
         Repack(inputs, plugin_->GetNumInputBuses(), perBus, inputTable_);
         Repack(outputs, plugin_->GetNumOutputBuses(), perBus, outputTable_);
-        plugin_->ProcessAudio(inputTable_.data(), outputTable_.data(), frames, replacing);
+        processed = plugin_->ProcessAudio(inputTable_.data(), outputTable_.data(), frames, replacing);
     }
-    SendPendingMIDIOutput();
+    // A dropped block ends the call: the MIDI output goes with the next one.
+    if (processed) SendPendingMIDIOutput();
 }
 
 void YAudioPluginVSTAdapter::SendPendingMIDIOutput() {

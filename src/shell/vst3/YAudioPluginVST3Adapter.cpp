@@ -445,8 +445,8 @@ void YAudioPluginVST3Adapter::ApplyInputEvents(IEventList& events) {
     }
 }
 
-void YAudioPluginVST3Adapter::ProcessAudioBuses(ProcessData& data) {
-    if (data.symbolicSampleSize != kSample32) return;
+bool YAudioPluginVST3Adapter::ProcessAudioBuses(ProcessData& data) {
+    if (data.symbolicSampleSize != kSample32) return true;
     const int32_t perBus = plugin_->ChannelsPerBus();
     const int32_t inputBuses = std::min(plugin_->GetNumInputBuses(), YAudioPlugin::kMaxBuses);
     const int32_t outputBuses = std::min(plugin_->GetNumOutputBuses(), YAudioPlugin::kMaxBuses);
@@ -477,7 +477,7 @@ void YAudioPluginVST3Adapter::ProcessAudioBuses(ProcessData& data) {
         connectedInputs_ = in;
         connectedOutputs_ = out;
     }
-    plugin_->ProcessAudio(inputTable_.data(), outputTable_.data(), data.numSamples, true);
+    return plugin_->ProcessAudio(inputTable_.data(), outputTable_.data(), data.numSamples, true);
 }
 
 tresult YAudioPluginVST3Adapter::process(ProcessData& data) {
@@ -487,16 +487,14 @@ tresult YAudioPluginVST3Adapter::process(ProcessData& data) {
         if (data.numSamples < 1) return kResultOk;
         if (data.processContext) ApplyContext(*data.processContext);
         if (data.inputEvents) ApplyInputEvents(*data.inputEvents);
-        if (data.inputs || data.outputs) ProcessAudioBuses(data);
-        if (data.outputEvents) {
-            IEventList* list = data.outputEvents;
+        // A dropped block ends the call; the MIDI output waits for a call that
+        // processes and brings a list to take it.
+        if ((data.inputs || data.outputs) && !ProcessAudioBuses(data)) return kResultOk;
+        if (IEventList* list = data.outputEvents) {
             pendingMIDIOutput_.Drain([list](const Event& event) {
                 Event copy = event;
                 list->addEvent(copy);
             });
-        } else {
-            // Nobody takes them: events of a past block are of no use later.
-            pendingMIDIOutput_.Drain([](const Event&) {});
         }
         return kResultOk;
     });

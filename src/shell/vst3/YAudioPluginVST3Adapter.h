@@ -93,7 +93,8 @@ private:
     void ApplyDeferredChanges();
     void ApplyContext(const Vst3::ProcessContext& context);
     void ApplyInputEvents(Vst3::IEventList& events);
-    void ProcessAudioBuses(Vst3::ProcessData& data);
+    // False when the plug-in dropped the block (a busy parameterLock).
+    bool ProcessAudioBuses(Vst3::ProcessData& data);
     int32_t DeferredSlot(Vst3::ParamID id) const;
 
     YAudioPlugin* plugin_;
