@@ -501,6 +501,18 @@ bool YAudioPluginVSTAdapter::ChangeEditorSize(int32_t width, int32_t height) {
     });
 }
 
+void YAudioPluginVSTAdapter::BeginEdit(int32_t index) {
+    YGuarded("YAudioPluginVSTAdapter::BeginEdit", [&] {
+        if (index >= 0 && index < plugin_->GetParameterCount()) CallHost(audioMasterBeginEdit, index);
+    });
+}
+
+void YAudioPluginVSTAdapter::EndEdit(int32_t index) {
+    YGuarded("YAudioPluginVSTAdapter::EndEdit", [&] {
+        if (index >= 0 && index < plugin_->GetParameterCount()) CallHost(audioMasterEndEdit, index);
+    });
+}
+
 // ---- Editor ---------------------------------------------------------------------------------------
 
 bool YAudioPluginVSTAdapter::YEditor::getRect(ERect** rect) {

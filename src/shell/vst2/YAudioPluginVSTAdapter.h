@@ -104,6 +104,9 @@ public:
     // User-interface thread.
     void ReportLatency() override;
     bool ChangeEditorSize(int32_t width, int32_t height) override;
+    // The editor's gestures: audioMasterBeginEdit and audioMasterEndEdit.
+    void BeginEdit(int32_t index) override;
+    void EndEdit(int32_t index) override;
 
     // Queues one MIDI message for the plug-in, delivered before the next block. Any thread.
     void QueueMIDIInput(int32_t offset, uint8_t status, uint8_t data1, uint8_t data2);

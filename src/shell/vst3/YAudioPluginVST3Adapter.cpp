@@ -513,6 +513,20 @@ void YAudioPluginVST3Adapter::SendAutomation(int32_t index, float value) {
     });
 }
 
+void YAudioPluginVST3Adapter::BeginEdit(int32_t index) {
+    YGuarded("YAudioPluginVST3Adapter::BeginEdit", [&] {
+        IComponentHandler* handler = ComponentHandler();
+        if (index >= 0 && index < plugin_->GetParameterCount() && handler) handler->beginEdit(static_cast<ParamID>(index));
+    });
+}
+
+void YAudioPluginVST3Adapter::EndEdit(int32_t index) {
+    YGuarded("YAudioPluginVST3Adapter::EndEdit", [&] {
+        IComponentHandler* handler = ComponentHandler();
+        if (index >= 0 && index < plugin_->GetParameterCount() && handler) handler->endEdit(static_cast<ParamID>(index));
+    });
+}
+
 void YAudioPluginVST3Adapter::SendBypassAutomation(bool on) {
     YGuarded("YAudioPluginVST3Adapter::SendBypassAutomation", [&] {
         IComponentHandler* handler = ComponentHandler();

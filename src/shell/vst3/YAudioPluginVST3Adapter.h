@@ -75,6 +75,9 @@ public:
     // User-interface thread.
     void ReportLatency() override;
     bool ChangeEditorSize(int32_t width, int32_t height) override;
+    // The editor's gestures: the component handler's beginEdit and endEdit.
+    void BeginEdit(int32_t index) override;
+    void EndEdit(int32_t index) override;
 
     bool EchoGuard() const { return echoGuard_.load() != 0; }
     // The knob mode the host chose, shared by all instances.
