@@ -24,15 +24,22 @@ void YCurveEditor::SetUnderlay(std::vector<float> values) {
     Invalidate();
 }
 
-void YCurveEditor::SetPlayheads(std::vector<double> positions) {
-    if (positions == playheads_) return;
+void YCurveEditor::SetPlayheads(std::vector<double> positions, std::vector<YString> tags) {
+    if (positions == playheads_ && tags == tags_) return;
     playheads_ = std::move(positions);
+    tags_ = std::move(tags);
     Invalidate();
 }
 
 void YCurveEditor::SetShowCurve(bool show) {
     if (show == showCurve_) return;
     showCurve_ = show;
+    Invalidate();
+}
+
+void YCurveEditor::SetCurveSounding(bool sounding) {
+    if (sounding == sounding_) return;
+    sounding_ = sounding;
     Invalidate();
 }
 
@@ -269,7 +276,7 @@ void YCurveEditor::Draw(YCanvas& canvas) {
             const YPoint s = ToScreen(curve_.XMin() + step * i, values[static_cast<std::size_t>(i)]);
             if (i == 0) line.MoveTo(s.x, s.y); else line.LineTo(s.x, s.y);
         }
-        canvas.StrokePath(line, 1.5f, style.colors.accent);
+        canvas.StrokePath(line, 1.5f, sounding_ ? style.colors.accent : style.colors.accent.Faded(0.4f));
         if (hotSegment_ >= 0 && hotSegment_ + 1 < curve_.PointCount()) {
             const float x0 = ToScreen(curve_.GetPoint(hotSegment_).x, 0.0).x;
             const float x1 = ToScreen(curve_.GetPoint(hotSegment_ + 1).x, 0.0).x;
@@ -288,9 +295,16 @@ void YCurveEditor::Draw(YCanvas& canvas) {
             }
         }
     }
-    for (double position : playheads_) {
+    for (std::size_t p = 0; p < playheads_.size(); ++p) {
+        const double position = playheads_[p];
         const float x = ToScreen(position, 0.0).x;
         canvas.FillRect({x - 0.5f, plot.y, 1.5f, plot.height}, YPaint::Solid(style.colors.text.Faded(0.45f)));
+        if (p < tags_.size() && !tags_[p].IsEmpty()) {
+            const float width = YTextLayout::Measure(tags_[p], style.type.small) + 8.0f;
+            const YRect tag{std::min(x - width * 0.5f, plot.Right() - width), plot.y - 6.0f, width, 13.0f};
+            canvas.FillRoundRect(tag, 6.5f, YPaint::Solid(style.colors.controlTop));
+            canvas.Text(tags_[p], tag, style.type.small, style.colors.textBright, YCanvas::Align::Center);
+        }
         if (underlay_.size() > 1) {
             const double t = std::clamp((position - curve_.XMin()) / (curve_.XMax() - curve_.XMin()), 0.0, 1.0);
             const auto i = static_cast<std::size_t>(std::lround(t * static_cast<double>(underlay_.size() - 1)));

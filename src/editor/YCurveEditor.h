@@ -24,9 +24,11 @@ public:
 
     // Values spread evenly over the x range, in the curve's y units.
     void SetUnderlay(std::vector<float> values);
-    // x positions of the play marks (none hides them).
-    void SetPlayheads(std::vector<double> positions);
+    // x positions of the play marks (none hides them), each with an optional tag.
+    void SetPlayheads(std::vector<double> positions, std::vector<YString> tags = {});
     void SetShowCurve(bool show);
+    // A curve that does not sound (its layer's amount is zero) is drawn faintly.
+    void SetCurveSounding(bool sounding);
     bool ShowCurve() const { return showCurve_; }
     // Larger point handles, for touch screens.
     void SetTouch(bool touch) { touch_ = touch; }
@@ -70,7 +72,9 @@ private:
     YEnvelopeComputer curve_;
     std::vector<float> underlay_;
     std::vector<double> playheads_;
+    std::vector<YString> tags_;
     bool showCurve_ = true;
+    bool sounding_ = true;
     bool touch_ = false;
     int32_t selected_ = -1;
     int32_t hotSegment_ = -1;

@@ -33,7 +33,8 @@ bool YMenu::OnMouseDown(const YMouseEvent& event) {
 
 bool YMenu::OnWheel(const YMouseEvent& event) {
     const auto last = static_cast<int32_t>(items_.size()) - 1;
-    Pick(std::clamp(shown_ - (event.wheel > 0.0f ? 1 : -1), 0, last));
+    const int32_t current = selected ? selected() : shown_;
+    Pick(std::clamp(current - (event.wheel > 0.0f ? 1 : -1), 0, last));
     return true;
 }
 
@@ -55,9 +56,10 @@ void YMenu::Draw(YCanvas& canvas) {
                          YPaint::Linear({0.0f, field.y}, Hovered() ? style.colors.controlHover : style.colors.controlTop,
                                         {0.0f, field.Bottom()}, style.colors.control));
     canvas.StrokeRoundRect(field, style.sizes.controlRadius, 1.0f, style.colors.controlBorder);
-    const YString text = shown_ >= 0 && shown_ < static_cast<int32_t>(items_.size()) ? items_[static_cast<std::size_t>(shown_)] : YString();
-    canvas.Text(text, {field.x + 9.0f, field.y, field.width - 28.0f, field.height}, style.type.label,
-                Enabled() ? style.colors.textBright : style.colors.textDim);
+    const bool current = shown_ >= 0 && shown_ < static_cast<int32_t>(items_.size());
+    canvas.Text(current ? items_[static_cast<std::size_t>(shown_)] : placeholder,
+                {field.x + 9.0f, field.y, field.width - 28.0f, field.height}, style.type.label,
+                Enabled() && current ? style.colors.textBright : style.colors.textDim);
     // The chevron.
     const float cx = field.Right() - 12.0f, cy = field.CenterY();
     YPath chevron;

@@ -14,6 +14,7 @@ public:
 
     std::function<int32_t()> selected;       // the current item
     std::function<void(int32_t)> choose;     // the user picked an item
+    YString placeholder;                      // shown while no item is current
 
     const std::vector<YString>& Items() const { return items_; }
     void SetItems(std::vector<YString> items);

@@ -31,8 +31,8 @@ protected:
 private:
     YString caption_;
     int32_t channels_ = 2;
-    std::array<float, kMaxChannels> levels_{};
-    std::array<float, kMaxChannels> holds_{};
+    std::array<float, kMaxChannels> levels_{kFloorDb, kFloorDb, kFloorDb, kFloorDb, kFloorDb, kFloorDb, kFloorDb, kFloorDb};
+    std::array<float, kMaxChannels> holds_ = levels_;
     std::array<float, kMaxChannels> holdAge_{};
     bool clipped_ = false;
 };

@@ -133,8 +133,10 @@ YPoint Direction(YPoint a, YPoint b) {
     return length > 0.0f ? YPoint{dx / length, dy / length} : YPoint{1.0f, 0.0f};
 }
 
-// The offset of one side (left: +normal) of a polyline, with round outer joins; the
-// inner side goes through the vertex itself, so the overlap there never cancels.
+// The offset of one side (left: +normal) of a polyline with round outer joins. On
+// the inner side of a turn the two offset lines meet at a point, which ends the one
+// and starts the other; where the segments are too short to reach it, the side goes
+// through the vertex itself instead, so the overlap there never cancels out.
 void OffsetSide(const std::vector<YPoint>& points, bool closed, float half, float side, std::vector<YPoint>& out,
                 float tolerance) {
     const std::size_t n = points.size();
@@ -143,13 +145,21 @@ void OffsetSide(const std::vector<YPoint>& points, bool closed, float half, floa
         const YPoint d = Direction(points[s], points[(s + 1) % n]);
         return YPoint{-d.y * side, d.x * side};
     };
+    auto length = [&](std::size_t s) {
+        const YPoint a = points[s], b = points[(s + 1) % n];
+        return std::hypot(b.x - a.x, b.y - a.y);
+    };
+    bool skipStart = false;
+    bool closedByMeeting = false;
     for (std::size_t s = 0; s < segments; ++s) {
         const YPoint nrm = normal(s);
         const YPoint a = points[s], b = points[(s + 1) % n];
-        out.push_back({a.x + nrm.x * half, a.y + nrm.y * half});
+        if (!skipStart) out.push_back({a.x + nrm.x * half, a.y + nrm.y * half});
+        skipStart = false;
         out.push_back({b.x + nrm.x * half, b.y + nrm.y * half});
         if (!closed && s + 1 == segments) break;
-        const YPoint next = normal((s + 1) % segments);
+        const std::size_t following = (s + 1) % segments;
+        const YPoint next = normal(following);
         // Positive when the line turns towards the left side, whichever side this is.
         const float turn = nrm.x * next.y - nrm.y * next.x;
         const float cosine = nrm.x * next.x + nrm.y * next.y;
@@ -165,10 +175,39 @@ void OffsetSide(const std::vector<YPoint>& points, bool closed, float half, floa
                 const float angle = a0 + (a1 - a0) * static_cast<float>(i) / static_cast<float>(count);
                 out.push_back({b.x + std::cos(angle) * half, b.y + std::sin(angle) * half});
             }
+            continue;
+        }
+        // Inner side: the offset lines meet this far before (and after) the vertex.
+        const float back = half * std::fabs(turn) / (1.0f + cosine);
+        if (back <= length(s) && back <= length(following)) {
+            const YPoint d = Direction(a, b);
+            out.back() = {b.x + nrm.x * half - d.x * back, b.y + nrm.y * half - d.y * back};
+            skipStart = true;
+            closedByMeeting = closed && following == 0;
         } else {
             out.push_back(b);
         }
     }
+    // The last join of a closed side may have moved the first point.
+    if (closedByMeeting) {
+        out.front() = out.back();
+        out.pop_back();
+    }
+}
+
+// The contour without points that (nearly) repeat the one before: a segment needs a
+// direction to be offset.
+YPath::Contour WithoutRepeats(const YPath::Contour& contour) {
+    YPath::Contour result;
+    result.closed = contour.closed;
+    for (const YPoint& p : contour.points) {
+        if (!result.points.empty() && std::hypot(p.x - result.points.back().x, p.y - result.points.back().y) < 1e-3f) continue;
+        result.points.push_back(p);
+    }
+    while (contour.closed && result.points.size() > 2 &&
+           std::hypot(result.points.front().x - result.points.back().x, result.points.front().y - result.points.back().y) < 1e-3f)
+        result.points.pop_back();
+    return result;
 }
 
 }  // namespace
@@ -176,7 +215,8 @@ void OffsetSide(const std::vector<YPoint>& points, bool closed, float half, floa
 YPath YPath::Stroked(float width, Cap cap) const {
     YPath result(tolerance_);
     const float half = width * 0.5f;
-    for (const Contour& contour : contours_) {
+    for (const Contour& original : contours_) {
+        const Contour contour = WithoutRepeats(original);
         if (contour.points.empty()) continue;
         if (contour.points.size() == 1) {
             if (cap == Cap::Round) result.AddCircle(contour.points[0].x, contour.points[0].y, half);

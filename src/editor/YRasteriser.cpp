@@ -64,7 +64,9 @@ void YRasteriser::AddClippedEdge(float x0, float y0, float x1, float y1) {
         const float xNext = x + dxdy * dy;
         const float d = dy * direction;
         float* cells = cells_.data() + static_cast<std::ptrdiff_t>(row) * stride_;
-        const float left = std::min(x, xNext), right = std::max(x, xNext);
+        // Stepping may stray past the borders by a rounding error.
+        const float w = static_cast<float>(width_);
+        const float left = std::clamp(std::min(x, xNext), 0.0f, w), right = std::clamp(std::max(x, xNext), 0.0f, w);
         const int32_t leftCell = static_cast<int32_t>(std::floor(left));
         const int32_t rightCell = static_cast<int32_t>(std::ceil(right));
         int32_t last;

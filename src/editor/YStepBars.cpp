@@ -62,15 +62,16 @@ bool YStepBars::OnMouseDown(const YMouseEvent& event) {
 
 void YStepBars::OnMouseDrag(const YMouseEvent& event) {
     if (!drawing_) return;
-    // Every bar between the last position and this one takes the line's height there.
+    // A bar takes the stroke's height where the stroke crosses its middle; the bar under
+    // the mouse follows the mouse until then.
     const int32_t from = BarAt(last_.x), to = BarAt(event.x);
-    const int32_t step = to >= from ? 1 : -1;
-    for (int32_t bar = from; ; bar += step) {
-        const YRect rect = BarRect(bar);
-        const float x = std::clamp(rect.CenterX(), std::min(last_.x, event.x), std::max(last_.x, event.x));
-        const float t = event.x != last_.x ? (x - last_.x) / (event.x - last_.x) : 1.0f;
-        SetBar(bar, ValueAt(last_.y + (event.y - last_.y) * t));
-        if (bar == to) break;
+    const float left = std::min(last_.x, event.x), right = std::max(last_.x, event.x);
+    for (int32_t bar = std::min(from, to); bar <= std::max(from, to); ++bar) {
+        const float middle = BarRect(bar).CenterX();
+        if (middle >= left && middle <= right && right > left)
+            SetBar(bar, ValueAt(last_.y + (event.y - last_.y) * (middle - last_.x) / (event.x - last_.x)));
+        else if (bar == to)
+            SetBar(bar, ValueAt(event.y));
     }
     Select(to);
     last_ = event;

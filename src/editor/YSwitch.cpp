@@ -24,6 +24,12 @@ void YSwitch::Draw(YCanvas& canvas) {
     const float knob = height * 0.5f - 2.5f;
     const float x = on_ ? pill.Right() - height * 0.5f : pill.x + height * 0.5f;
     canvas.FillCircle(x, pill.CenterY(), knob, YPaint::Solid(on_ ? style.colors.textBright : (Hovered() ? style.colors.text : style.colors.textDim)));
-    canvas.Text(label_, {pill.Right() + 8.0f, box.y, box.Right() - pill.Right() - 8.0f, box.height}, style.type.label,
-                on_ || Hovered() ? style.colors.text : style.colors.textDim);
+    YRect text{pill.Right() + 8.0f, box.y, box.Right() - pill.Right() - 8.0f, box.height};
+    if (showValue_) {
+        const YString value = model_->Text(on_ ? 1.0 : 0.0);
+        const float room = YTextLayout::Measure(value, style.type.small) + 6.0f;
+        canvas.Text(value, text.TakeRight(room), style.type.small, on_ ? style.colors.accentBright : style.colors.textDim,
+                    YCanvas::Align::Right);
+    }
+    canvas.Text(label_, text, style.type.label, on_ || Hovered() ? style.colors.text : style.colors.textDim);
 }

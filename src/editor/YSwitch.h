@@ -17,6 +17,9 @@ public:
     YValueModel& Model() { return *model_; }
     const YString& Label() const { return label_; }
 
+    // Shows the model's text of its value at the right end (the parameters' "on" and "off").
+    void ShowValue(bool show) { showValue_ = show; }
+
     bool OnMouseDown(const YMouseEvent& event) override;
 
 protected:
@@ -27,4 +30,5 @@ private:
     std::unique_ptr<YValueModel> model_;
     YString label_;
     bool on_ = false;
+    bool showValue_ = false;
 };

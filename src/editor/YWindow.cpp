@@ -193,10 +193,13 @@ void YWindow::ClosePopup(YControl* popup) {
 void YWindow::DropClosed() { closed_.clear(); }
 
 void YWindow::Forget(YControl* control) {
+    if (IsWithin(helpLine_, control)) helpLine_ = nullptr;
     if (IsWithin(capture_, control)) capture_ = nullptr;
-    if (IsWithin(hover_, control)) hover_ = nullptr;
+    if (IsWithin(hover_, control)) {
+        hover_ = nullptr;
+        SetHelpText(YString());
+    }
     if (IsWithin(focus_, control)) focus_ = nullptr;
-    if (helpLine_ == control) helpLine_ = nullptr;
 }
 
 void YWindow::EditText(const YRect& area, const YString& text, const YFontStyle& font,
