@@ -140,9 +140,9 @@ public:
 
     // ---- Editor (user-interface thread unless noted) --------------------------------------
     void SetEditorFactory(EditorFactory factory) { editorFactory_ = factory; }
-    // Creates the editor through the factory when there is none; with a parent window
-    // it is shown there, a null parent leaves it off-screen. True on success, after
-    // which the binding runs FinishEditorCreation. Takes editorLock.
+    // Creates the editor through the factory when there is none (off-screen until the
+    // binding attaches it to the host's window). True when there is one, after which
+    // the binding runs FinishEditorCreation. Takes editorLock.
     bool CreateEditor(void* parentWindow);
     // Under editorLock: the editor re-reads the state and takes the stored default size.
     void FinishEditorCreation();

@@ -525,6 +525,9 @@ bool YAudioPluginVSTAdapter::YEditor::getRect(ERect** rect) {
         }
         // One rectangle for all instances: hosts copy it at once.
         static ERect shared{};
+        int32_t width = 0, height = 0;
+        plugin.Editor()->GetSize(width, height);
+        shared = {0, 0, static_cast<VstInt16>(height < 5 ? 0 : height), static_cast<VstInt16>(width < 5 ? 0 : width)};
         *rect = &shared;
         return true;
     });
@@ -534,7 +537,7 @@ bool YAudioPluginVSTAdapter::YEditor::open(void* parent) {
     return YGuarded("YAudioPluginVSTAdapter::YEditor::open", false, [&] {
         YAudioPlugin& plugin = adapter_->Plugin();
         if (plugin.CreateEditor(parent)) plugin.FinishEditorCreation();
-        if (!plugin.EditorExists()) return false;
+        if (!plugin.EditorExists() || !plugin.Editor()->Attach(parent)) return false;
         systemWindow_ = parent;
         plugin.SetEditorOpen(true);
         return true;

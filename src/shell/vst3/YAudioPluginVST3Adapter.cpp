@@ -608,7 +608,7 @@ tresult YAudioPluginVST3Adapter::YEditor::attached(void* parent, FIDString type)
         if (isPlatformTypeSupported(type) != kResultOk) return kResultFalse;
         YAudioPlugin& plugin = adapter_->Plugin();
         if (plugin.CreateEditor(parent)) plugin.FinishEditorCreation();
-        if (!plugin.EditorExists()) return kResultFalse;
+        if (!plugin.EditorExists() || !plugin.Editor()->Attach(parent)) return kResultFalse;
         plugin.SetEditorOpen(true);
         return kResultOk;
     });
@@ -642,7 +642,9 @@ tresult YAudioPluginVST3Adapter::YEditor::getSize(ViewRect* size) {
             if (!plugin.CreateEditor(nullptr)) return kResultFalse;
             plugin.FinishEditorCreation();
         }
-        *size = ViewRect{0, 0, 0, 0};
+        int32_t width = 0, height = 0;
+        plugin.Editor()->GetSize(width, height);
+        *size = ViewRect{0, 0, width < 5 ? 0 : width, height < 5 ? 0 : height};
         return kResultOk;
     });
 }
