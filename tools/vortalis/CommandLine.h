@@ -19,6 +19,7 @@ using CommandList = std::vector<Command>;
 
 void AddRenderCommands(CLI::App& app, CommandList& commands);
 void AddStateCommands(CLI::App& app, CommandList& commands);
+void AddSnapshotCommand(CLI::App& app, CommandList& commands);
 
 // One line on stderr, exit status 1.
 int Fail(const std::string& message);

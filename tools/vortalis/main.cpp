@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
     CommandList commands;
     AddRenderCommands(app, commands);
     AddStateCommands(app, commands);
+    AddSnapshotCommand(app, commands);
 
     CLI11_PARSE(app, argc, argv);
     for (const Command& command : commands)
