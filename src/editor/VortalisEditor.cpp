@@ -195,7 +195,8 @@ VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
     for (YControl*& page : pages) page = &Add<YControl>();
     BuildHeader();
     BuildPhaserPage(*pages[0]);
-    editor.shapeEditor_ = &pages[1]->Add<YSignalGeneratorEditor>(editor.effect_.Shape(), editor.confirm_, editor.touch_);
+    editor.shapeEditor_ = &pages[1]->Add<YSignalGeneratorEditor>(
+        editor.effect_.Shape(), [] { return YAudioPlugin::GetConfirmationEnabled() != 0; }, editor.touch_);
     shapeSweep = &pages[1]->Add<YSweepView>(Value(Index::kMinFrequency), Value(Index::kMaxFrequency));
     shapeSweep->help = "<name>Sweep</name>: where the phaser's notches travel during one LFO period.";
     BuildMIDIPage(*pages[2]);
@@ -477,7 +478,6 @@ bool VortalisEditor::PageFromName(const YString& name, Page& page) {
 
 VortalisEditor::VortalisEditor(YYorvaneAudioEffectPlugin& plugin)
     : plugin_(plugin), effect_(dynamic_cast<VortalisAudioEffectPlugin&>(*plugin.Effect())) {
-    confirm_ = YAudioPlugin::GetConfirmationEnabled() != 0;
     touch_ = YAudioPlugin::GetTabletMode() != 0;
     // The editor mode is the zoom in per cent chosen in the editor; 0 leaves it to the screen.
     const int32_t zoom = plugin_.GetEditorMode();
@@ -595,11 +595,15 @@ void VortalisEditor::UpdateEnabled() {
 
 void VortalisEditor::UpdateLive(float seconds) {
     // Where each channel's LFO is (the first two channels), and where that puts the sweep.
+    // Each channel runs (phase difference + 1) cycles behind the one before, as the
+    // effect offsets them; read from the parameter, since the effect's own offsets
+    // belong to the audio thread.
     const int32_t channels = std::clamp(effect_.ChannelCount(), 1, 2);
+    const double offset = effect_.Definition(Index::kPhaseDifference).value.Load() + 1.0;
     std::vector<double> heads;
     std::vector<float> values;
     for (int32_t c = 0; c < channels; ++c) {
-        const double phase = effect_.Phase() + effect_.ChannelPhaseOffset(c);
+        const double phase = effect_.Phase() + offset * c;
         heads.push_back(phase - std::floor(phase));
         values.push_back(static_cast<float>(shapeEditor_->Preview().Lookup(heads.back())));
     }

@@ -73,7 +73,6 @@ private:
     YSignalGeneratorEditor* shapeEditor_ = nullptr;
     std::vector<YControl*> parameterControls_;
     Page page_ = Page::Phaser;
-    bool confirm_ = true;
     bool touch_ = false;
     std::chrono::steady_clock::time_point lastIdle_;
 };

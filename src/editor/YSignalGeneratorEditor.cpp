@@ -33,8 +33,8 @@ std::vector<YString> TypeNames() {
 
 }  // namespace
 
-YSignalGeneratorEditor::YSignalGeneratorEditor(YSignalGenerator& shape, bool confirm, bool touch)
-    : shape_(shape), preview_(std::make_unique<YSignalGenerator>()), confirm_(confirm) {
+YSignalGeneratorEditor::YSignalGeneratorEditor(YSignalGenerator& shape, std::function<bool()> confirm, bool touch)
+    : shape_(shape), preview_(std::make_unique<YSignalGenerator>()), confirm_(std::move(confirm)) {
     help = "<name>LFO shape</name>: one period of the oscillator that sweeps the phaser, made of layers and transformations.";
     Build();
     curve_->SetTouch(touch);
@@ -71,7 +71,7 @@ void YSignalGeneratorEditor::Build() {
     reset_ = &Add<YButton>(YString("Reset shape"));
     reset_->help = "<name>Reset shape</name> returns every layer and transformation of the LFO shape to its default.";
     reset_->onClick = [this] {
-        if (!confirm_ || Window() == nullptr) {
+        if (!confirm_ || !confirm_() || Window() == nullptr) {
             ResetShape();
             return;
         }

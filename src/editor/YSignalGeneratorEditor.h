@@ -32,7 +32,9 @@ public:
     enum class Layer : int32_t { Curve, Waveform, Steps, Harmonics };
     static constexpr int32_t kShownHarmonics = 64;
 
-    YSignalGeneratorEditor(YSignalGenerator& shape, bool confirm, bool touch);
+    // confirm answers whether to ask before a reset (the machine-wide setting, read
+    // each time, so that a change in another instance holds at once).
+    YSignalGeneratorEditor(YSignalGenerator& shape, std::function<bool()> confirm, bool touch);
     ~YSignalGeneratorEditor() override;
 
     // Takes the shape's settings anew (after a state was loaded) and renders them.
@@ -76,7 +78,7 @@ private:
     YSignalGenerator& shape_;
     YSignalGenerator::Settings settings_;
     std::unique_ptr<YSignalGenerator> preview_;
-    bool confirm_;
+    std::function<bool()> confirm_;
     Layer layer_ = Layer::Curve;
 
     YTabBar* tabs_ = nullptr;

@@ -15,8 +15,11 @@
 #include "editor/YSwitch.h"
 #include "editor/YTextEntry.h"
 #include "engine/YYorvaneAudioEffectPlugin.h"
+#include "foundation/YFile.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
+#include "shell/AudioBuffers.h"
 #include "shell/CreateAudioPlugin.h"
+#include "shell/YConfiguration.h"
 #include "shell/YStateChunk.h"
 #include "support/RecordingBinding.h"
 #include "support/ScratchFolder.h"
@@ -24,8 +27,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -37,6 +42,32 @@ std::unique_ptr<YAudioPlugin> MakePlugin() {
     plugin->SetChannels(2, 2);
     return plugin;
 }
+
+// The machine-wide configuration files as they were, put back at the end: under wine
+// the test programs share them (on Linux the scratch folder holds them).
+class KeptConfiguration {
+public:
+    KeptConfiguration() {
+        for (std::size_t i = 0; i < 2; ++i) {
+            existed_[i] = YFile::Exists(YConfiguration::PathOf(kFiles[i]));
+            if (existed_[i]) roots_[i] = YConfiguration::Read(kFiles[i]);
+        }
+    }
+    ~KeptConfiguration() {
+        for (std::size_t i = 0; i < 2; ++i) {
+            const YString path = YConfiguration::PathOf(kFiles[i]);
+            if (existed_[i])
+                YConfiguration::Write(kFiles[i], *roots_[i]);
+            else if (YFile::Exists(path))
+                YFile::Delete(path);
+        }
+    }
+
+private:
+    static constexpr YConfiguration::File kFiles[2] = {YConfiguration::File::Plugin, YConfiguration::File::Global};
+    bool existed_[2] = {};
+    std::unique_ptr<YXMLItem> roots_[2];
+};
 
 VortalisAudioEffectPlugin& EffectOf(YAudioPlugin& plugin) {
     return static_cast<VortalisAudioEffectPlugin&>(*static_cast<YYorvaneAudioEffectPlugin&>(plugin).Effect());
@@ -90,6 +121,7 @@ protected:
     }
 
     ScratchFolder scratch;
+    KeptConfiguration configuration;
     RecordingBinding host;
     std::unique_ptr<YAudioPlugin> plugin;
     VortalisEditor* editor = nullptr;
@@ -248,6 +280,7 @@ TEST_F(Editor, DrawingAcrossStepBarsSetsTheLevels) {
 }
 
 TEST_F(Editor, ResettingTheShapeAsksFirst) {
+    YAudioPlugin::SetConfirmationEnabled(1);
     editor->ShowPage(VortalisEditor::Page::Shape);
     YSignalGeneratorEditor& shapeEditor = editor->ShapeEditor();
     shapeEditor.Edit([](YSignalGenerator::Settings& s) { s.morph = 5.0; });
@@ -259,6 +292,11 @@ TEST_F(Editor, ResettingTheShapeAsksFirst) {
         EXPECT_FALSE(Window().HasPopup());
         EXPECT_EQ(EffectOf(*plugin).Shape().GetSettings().morph, answer == 1 ? -1.0 : 5.0);
     }
+    YAudioPlugin::SetConfirmationEnabled(0);
+    shapeEditor.Edit([](YSignalGenerator::Settings& s) { s.morph = 5.0; });
+    Click(Center(shapeEditor.ResetButton().Bounds()));  // resets without asking
+    EXPECT_FALSE(Window().HasPopup());
+    EXPECT_EQ(EffectOf(*plugin).Shape().GetSettings().morph, -1.0);
 }
 
 TEST_F(Editor, ALoadedStateAndMeteredAudioShowAfterTheIdle) {
@@ -280,6 +318,34 @@ TEST_F(Editor, ALoadedStateAndMeteredAudioShowAfterTheIdle) {
     EXPECT_EQ(peaks[1], 0.25f);
     EXPECT_EQ(plugin->TakeMeterPeaks(false, peaks), 2);
     EXPECT_EQ(peaks[0], 0.0f);  // taken
+}
+
+TEST_F(Editor, EditingWhileTheAudioRunsLeavesTheAudioThreadAlone) {
+    plugin->SetEditorOpen(true);
+    std::atomic<bool> stop{false};
+    std::atomic<int> blocks{0};
+    std::thread audio([&] {
+        AudioBuffers input = AudioBuffers::Signal(2, 128), output(2, 128);
+        while (!stop.load()) {
+            plugin->ProcessAudio(input.Table(), output.Table(), 128, true);
+            ++blocks;
+        }
+    });
+    editor->ShowPage(VortalisEditor::Page::Shape);
+    YCurveEditor& curve = editor->ShapeEditor().CurveEditor();
+    const YPoint knob = Center(static_cast<YKnob&>(Control(Index::kFeedback)).Dial());
+    for (int round = 0; round < 10; ++round) {
+        Click(curve.ToScreen(0.1 + 0.08 * round, 0.5), 2);
+        Drag(knob, {knob.x, knob.y - 5.0f});
+        editor->Idle();
+    }
+    // The audio kept running through the edits and rendered the last shape.
+    const int before = blocks.load();
+    while (blocks.load() < before + 2) std::this_thread::yield();
+    stop = true;
+    audio.join();
+    EXPECT_EQ(EffectOf(*plugin).Shape().GetSettings().envelope.PointCount(), 14);
+    EXPECT_FALSE(EffectOf(*plugin).Shape().Changed());
 }
 
 // The texts of every control on a page and the panels' ink, read back through the
@@ -340,10 +406,13 @@ INSTANTIATE_TEST_SUITE_P(Scales, Snapshot, ::testing::Values(1.0f, 2.0f));
 TEST(EditorCreation, TheStoredSizeAndNoWindowSystem) {
     ScratchFolder scratch;
     std::unique_ptr<YAudioPlugin> plugin = MakePlugin();
-    plugin->SetDefaultSize(1200, 750);
-    EXPECT_FALSE(plugin->EditorExists());
-    ASSERT_TRUE(plugin->CreateEditor(nullptr));
-    plugin->FinishEditorCreation();
+    {
+        KeptConfiguration configuration;  // other programs see the stored size only briefly
+        plugin->SetDefaultSize(1200, 750);
+        EXPECT_FALSE(plugin->EditorExists());
+        ASSERT_TRUE(plugin->CreateEditor(nullptr));
+        plugin->FinishEditorCreation();
+    }
     ASSERT_TRUE(plugin->EditorExists());
     int parent = 0;
     EXPECT_FALSE(plugin->Editor()->Attach(&parent));  // no window layer in this build
