@@ -21,16 +21,16 @@ void YControl::AttachTo(YWindow* window) {
 }
 
 void YControl::SetBounds(const YRect& bounds) {
-    if (visible_) Invalidate();
+    Invalidate();
     bounds_ = bounds;
     Layout();
-    if (visible_) Invalidate();
+    Invalidate();
 }
 
 void YControl::SetVisible(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
-    if (parent_) parent_->Invalidate();
+    if (window_) window_->Invalidate(bounds_);
     if (!visible && window_) window_->Forget(this);
 }
 
@@ -40,8 +40,17 @@ void YControl::SetEnabled(bool enabled) {
     Invalidate();
 }
 
-void YControl::Invalidate() {
-    if (window_) window_->Invalidate(bounds_);
+void YControl::Invalidate() { Invalidate(bounds_); }
+
+void YControl::Invalidate(const YRect& part) {
+    // What does not show needs no paint: a hidden page's live views keep quiet.
+    if (window_ && Shown()) window_->Invalidate(part.Intersect(bounds_));
+}
+
+bool YControl::Shown() const {
+    for (const YControl* c = this; c != nullptr; c = c->parent_)
+        if (!c->visible_) return false;
+    return true;
 }
 
 void YControl::DrawTree(YCanvas& canvas) {

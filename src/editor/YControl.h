@@ -77,8 +77,11 @@ public:
     // The help text (with "<name>" markup) the help line shows over this control.
     YString help;
 
-    // Asks the window to repaint this control.
+    // Asks the window to repaint this control, or a part of it.
     void Invalidate();
+    void Invalidate(const YRect& part);
+    // Visible itself and every ancestor.
+    bool Shown() const;
     void DrawTree(YCanvas& canvas);
     // The deepest visible, enabled control at a point, this one if no child is.
     YControl* HitTest(float x, float y);

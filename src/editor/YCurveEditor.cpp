@@ -26,9 +26,17 @@ void YCurveEditor::SetUnderlay(std::vector<float> values) {
 
 void YCurveEditor::SetPlayheads(std::vector<double> positions, std::vector<YString> tags) {
     if (positions == playheads_ && tags == tags_) return;
+    // Only the strips around the old and the new marks change.
+    auto strips = [this](float half) {
+        for (double position : playheads_) {
+            const float x = ToScreen(position, 0.0).x;
+            Invalidate({x - half, Bounds().y, 2.0f * half, Bounds().height});
+        }
+    };
+    strips(kMarkReach);
     playheads_ = std::move(positions);
     tags_ = std::move(tags);
-    Invalidate();
+    strips(kMarkReach);
 }
 
 void YCurveEditor::SetShowCurve(bool show) {

@@ -16,6 +16,7 @@
 class YCurveEditor : public YControl {
 public:
     static constexpr double kBendPerPixel = 0.01;
+    static constexpr float kMarkReach = 20.0f;  // how far a play mark and its tag reach from its line
 
     void SetCurve(const YEnvelopeComputer& curve);
     const YEnvelopeComputer& Curve() const { return curve_; }

@@ -6,7 +6,12 @@
 #define STBIW_WINDOWS_UTF8
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
+// The optimiser's null analysis looks into stb's own code, which checks its allocations
+// its own way.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnull-dereference"
 #include <stb_image_write.h>
+#pragma GCC diagnostic pop
 
 YColor YPaint::At(float x, float y) const {
     if (!gradient) return color0;
@@ -31,12 +36,47 @@ uint32_t Weight(float coverage, uint8_t alpha) {
     return static_cast<uint32_t>(w);
 }
 
+// The colours of a paint along part of a row: a vertical gradient (or a solid paint)
+// gives one colour for the whole row, any other one a position that moves linearly
+// with x and mixes the end colours in integers.
+class RowColors {
+public:
+    RowColors(const YPaint& paint, int32_t x, int32_t y) : paint_(paint) {
+        const float px = static_cast<float>(x) + 0.5f, py = static_cast<float>(y) + 0.5f;
+        constant_ = !paint.gradient || paint.to.x == paint.from.x;
+        if (constant_) {
+            color_ = paint.At(px, py);
+            return;
+        }
+        const float dx = paint.to.x - paint.from.x, dy = paint.to.y - paint.from.y;
+        const float length2 = dx * dx + dy * dy;
+        t_ = ((px - paint.from.x) * dx + (py - paint.from.y) * dy) / length2 * 256.0f;
+        step_ = dx / length2 * 256.0f;
+    }
+    bool Constant() const { return constant_; }
+    const YColor& Color() const { return color_; }
+    YColor At(int32_t i) const {
+        const auto w = static_cast<int32_t>(std::clamp(t_ + step_ * static_cast<float>(i), 0.0f, 256.0f));
+        auto mix = [w](uint8_t a, uint8_t b) { return static_cast<uint8_t>(a + (((b - a) * w) >> 8)); };
+        const YColor& a = paint_.color0;
+        const YColor& b = paint_.color1;
+        return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b), mix(a.a, b.a)};
+    }
+
+private:
+    const YPaint& paint_;
+    bool constant_ = true;
+    YColor color_;
+    float t_ = 0.0f, step_ = 0.0f;
+};
+
 }  // namespace
 
 void YPixelBuffer::BlendSpan(int32_t x, int32_t y, int32_t count, const float* coverage, const YPaint& paint) {
     uint32_t* row = Row(y) + x;
-    if (!paint.gradient) {
-        const YColor color = paint.color0;
+    const RowColors colors(paint, x, y);
+    if (colors.Constant()) {
+        const YColor color = colors.Color();
         const uint32_t opaque = color.Packed();
         for (int32_t i = 0; i < count; ++i) {
             const uint32_t weight = Weight(coverage[i], color.a);
@@ -47,28 +87,28 @@ void YPixelBuffer::BlendSpan(int32_t x, int32_t y, int32_t count, const float* c
         }
         return;
     }
-    const float py = static_cast<float>(y) + 0.5f;
     for (int32_t i = 0; i < count; ++i) {
         if (coverage[i] <= 0.0f) continue;
-        const YColor color = paint.At(static_cast<float>(x + i) + 0.5f, py);
+        const YColor color = colors.At(i);
         row[i] = YBlendPixel(row[i], color, std::min(256u, Weight(coverage[i], color.a)));
     }
 }
 
 void YPixelBuffer::BlendRun(int32_t x, int32_t y, int32_t count, float coverage, const YPaint& paint) {
     uint32_t* row = Row(y) + x;
-    if (!paint.gradient) {
-        const uint32_t weight = Weight(coverage, paint.color0.a);
+    const RowColors colors(paint, x, y);
+    if (colors.Constant()) {
+        const YColor color = colors.Color();
+        const uint32_t weight = Weight(coverage, color.a);
         if (weight >= 256) {
-            std::fill(row, row + count, paint.color0.Packed());
+            std::fill(row, row + count, color.Packed());
         } else if (weight > 0) {
-            for (int32_t i = 0; i < count; ++i) row[i] = YBlendPixel(row[i], paint.color0, weight);
+            for (int32_t i = 0; i < count; ++i) row[i] = YBlendPixel(row[i], color, weight);
         }
         return;
     }
-    const float py = static_cast<float>(y) + 0.5f;
     for (int32_t i = 0; i < count; ++i) {
-        const YColor color = paint.At(static_cast<float>(x + i) + 0.5f, py);
+        const YColor color = colors.At(i);
         row[i] = YBlendPixel(row[i], color, std::min(256u, Weight(coverage, color.a)));
     }
 }

@@ -36,9 +36,24 @@ void YRasteriser::AddEdge(YPoint p, YPoint q, float top, float bottom) {
     if (count == 3 && cuts[1] > cuts[2]) std::swap(cuts[1], cuts[2]);
     for (int32_t k = 0; k < count; ++k) {
         const float ta = cuts[k], tb = cuts[k + 1];
-        const float xa = std::clamp(x0 + (x1 - x0) * ta, 0.0f, w), ya = y0 + (y1 - y0) * ta;
-        const float xb = std::clamp(x0 + (x1 - x0) * tb, 0.0f, w), yb = y0 + (y1 - y0) * tb;
-        AddClippedEdge(xa, ya - static_cast<float>(bandTop_), xb, yb - static_cast<float>(bandTop_));
+        const float xa = std::clamp(x0 + (x1 - x0) * ta, 0.0f, w), ya = y0 + (y1 - y0) * ta - static_cast<float>(bandTop_);
+        const float xb = std::clamp(x0 + (x1 - x0) * tb, 0.0f, w), yb = y0 + (y1 - y0) * tb - static_cast<float>(bandTop_);
+        if (xa == w && xb == w) continue;  // right of every pixel: no pixel sees it
+        if (xa == 0.0f && xb == 0.0f)
+            AddCarry(ya, yb);
+        else
+            AddClippedEdge(xa, ya, xb, yb);
+    }
+}
+
+void YRasteriser::AddCarry(float y0, float y1) {
+    const float direction = y0 < y1 ? 1.0f : -1.0f;
+    if (y0 > y1) std::swap(y0, y1);
+    const int32_t firstRow = std::max(0, static_cast<int32_t>(std::floor(y0)));
+    const int32_t endRow = std::min(kBandRows, static_cast<int32_t>(std::ceil(y1)));
+    for (int32_t row = firstRow; row < endRow; ++row) {
+        const float dy = std::min(static_cast<float>(row + 1), y1) - std::max(static_cast<float>(row), y0);
+        if (dy > 0.0f) carry_[static_cast<std::size_t>(row)] += dy * direction;
     }
 }
 
@@ -97,14 +112,13 @@ void YRasteriser::AddClippedEdge(float x0, float y0, float x1, float y1) {
             cells[rightCell] += d * tail;
             last = rightCell;
         }
-        rowFirst_[row] = std::min(rowFirst_[row], leftCell);
-        rowLast_[row] = std::max(rowLast_[row], last);
+        touched_[static_cast<std::size_t>(row)].emplace_back(leftCell, last);
         x = xNext;
     }
 }
 
-template <class Row>
-void YRasteriser::Run(const YPath& path, Clip clip, Row&& row) {
+template <class Span, class Stretch>
+void YRasteriser::Run(const YPath& path, Clip clip, Span&& span, Stretch&& run) {
     // The bounding box of the points, limited to the clip.
     float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
     for (const YPath::Contour& contour : path.Contours())
@@ -112,21 +126,26 @@ void YRasteriser::Run(const YPath& path, Clip clip, Row&& row) {
             minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
             minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
         }
-    const int32_t left = clip.left;
     const int32_t right = std::min(clip.right, static_cast<int32_t>(std::ceil(std::min(maxX, 1e9f))) + 1);
     const int32_t top = std::max(clip.top, static_cast<int32_t>(std::floor(std::max(minY, -1e9f))));
     const int32_t bottom = std::min(clip.bottom, static_cast<int32_t>(std::ceil(std::min(maxY, 1e9f))));
-    if (right <= left || bottom <= top || minX > maxX) return;
+    if (right <= clip.left || bottom <= top || minX > maxX) return;
     // Cells left of the shape's box are never touched, but the box may start left of
     // the clip, whose left border then takes the area of everything further left.
-    originX_ = std::max(left, static_cast<int32_t>(std::floor(std::max(minX, -1e9f))));
+    originX_ = std::max(clip.left, static_cast<int32_t>(std::floor(std::max(minX, -1e9f))));
     if (originX_ >= right) return;
     width_ = right - originX_;
     stride_ = width_ + 2;
     cells_.assign(static_cast<std::size_t>(stride_) * kBandRows, 0.0f);
     coverage_.resize(static_cast<std::size_t>(width_));
-    rowFirst_.assign(kBandRows, stride_);
-    rowLast_.assign(kBandRows, -1);
+    touched_.resize(kBandRows);
+    for (auto& ranges : touched_) ranges.clear();
+    carry_.assign(kBandRows, 0.0f);
+    // Inside a shape the sum is 1 up to rounding.
+    auto limited = [](float sum) {
+        const float magnitude = std::fabs(sum);
+        return magnitude > 0.9995f ? 1.0f : magnitude;
+    };
 
     for (bandTop_ = top; bandTop_ < bottom; bandTop_ += kBandRows) {
         const int32_t rows = std::min(kBandRows, bottom - bandTop_);
@@ -137,26 +156,34 @@ void YRasteriser::Run(const YPath& path, Clip clip, Row&& row) {
                 AddEdge(contour.points[i], contour.points[(i + 1) % n], bandTop, bandBottom);
         }
         for (int32_t r = 0; r < rows; ++r) {
+            std::vector<std::pair<int32_t, int32_t>>& ranges = touched_[static_cast<std::size_t>(r)];
+            float sum = carry_[static_cast<std::size_t>(r)];
+            carry_[static_cast<std::size_t>(r)] = 0.0f;
+            if (ranges.empty() && std::fabs(sum) < 1e-4f) continue;
             float* cells = cells_.data() + static_cast<std::ptrdiff_t>(r) * stride_;
-            if (rowLast_[r] < 0) continue;
-            const int32_t first = rowFirst_[r];
-            float sum = 0.0f;
-            int32_t end = std::min(width_, rowLast_[r] + 1);
-            for (int32_t c = first; c < end; ++c) {
-                sum += cells[c];
-                coverage_[c] = std::min(1.0f, std::fabs(sum));
+            const int32_t y = bandTop_ + r;
+            std::sort(ranges.begin(), ranges.end());
+            int32_t cursor = 0;
+            for (std::size_t k = 0; k < ranges.size();) {
+                const int32_t first = ranges[k].first;
+                int32_t last = ranges[k].second;
+                for (++k; k < ranges.size() && ranges[k].first <= last + 1; ++k) last = std::max(last, ranges[k].second);
+                // Untouched cells between: the sum so far covers them all alike.
+                const float between = limited(sum);
+                if (first > cursor && between > 1e-4f) run(originX_ + cursor, y, std::min(first, width_) - cursor, between);
+                const int32_t end = std::min(last + 1, width_);
+                for (int32_t c = first; c < end; ++c) {
+                    sum += cells[c];
+                    coverage_[static_cast<std::size_t>(c)] = limited(sum);
+                }
+                std::fill(cells + first, cells + std::min(last + 1, stride_), 0.0f);
+                if (end > first) span(originX_ + first, y, end - first, coverage_.data() + first);
+                cursor = std::max(cursor, end);
             }
             // A shape still open at the last touched cell covers the rest of the row.
-            const float rest = std::min(1.0f, std::fabs(sum));
-            if (rest > 1e-4f) {
-                std::fill(coverage_.begin() + end, coverage_.begin() + width_, rest);
-                end = width_;
-            }
-            std::fill(cells + first, cells + std::min(stride_, rowLast_[r] + 1), 0.0f);
-            rowFirst_[r] = stride_;
-            rowLast_[r] = -1;
-            const int32_t from = std::max(first, left - originX_);
-            if (end > from) row(originX_ + from, bandTop_ + r, end - from, coverage_.data() + from);
+            const float rest = limited(sum);
+            if (rest > 1e-4f && cursor < width_) run(originX_ + cursor, y, width_ - cursor, rest);
+            ranges.clear();
         }
     }
 }
@@ -166,29 +193,32 @@ void YRasteriser::Fill(YPixelBuffer& target, const YPath& path, const YPaint& pa
     clip.top = std::max(clip.top, 0);
     clip.right = std::min(clip.right, target.Width());
     clip.bottom = std::min(clip.bottom, target.Height());
-    Run(path, clip, [&](int32_t x, int32_t y, int32_t count, const float* coverage) {
-        // Long stretches of one coverage (the inside of a shape) go in one run.
-        int32_t i = 0;
-        while (i < count) {
-            int32_t j = i + 1;
-            if (coverage[i] >= 1.0f) {
-                while (j < count && coverage[j] >= 1.0f) ++j;
-                target.BlendRun(x + i, y, j - i, 1.0f, paint);
-            } else {
-                while (j < count && coverage[j] < 1.0f) ++j;
-                target.BlendSpan(x + i, y, j - i, coverage + i, paint);
+    Run(
+        path, clip,
+        [&](int32_t x, int32_t y, int32_t count, const float* coverage) {
+            // Stretches of full coverage inside the span go in one run.
+            int32_t i = 0;
+            while (i < count) {
+                int32_t j = i + 1;
+                if (coverage[i] >= 1.0f) {
+                    while (j < count && coverage[j] >= 1.0f) ++j;
+                    target.BlendRun(x + i, y, j - i, 1.0f, paint);
+                } else {
+                    while (j < count && coverage[j] < 1.0f) ++j;
+                    target.BlendSpan(x + i, y, j - i, coverage + i, paint);
+                }
+                i = j;
             }
-            i = j;
-        }
-    });
+        },
+        [&](int32_t x, int32_t y, int32_t count, float coverage) { target.BlendRun(x, y, count, coverage, paint); });
 }
 
 std::vector<float> YRasteriser::Coverage(const YPath& path, Clip clip) {
     const int32_t width = std::max(0, clip.right - clip.left), height = std::max(0, clip.bottom - clip.top);
     std::vector<float> result(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f);
-    Run(path, clip, [&](int32_t x, int32_t y, int32_t count, const float* coverage) {
-        std::copy(coverage, coverage + count,
-                  result.begin() + static_cast<std::ptrdiff_t>(y - clip.top) * width + (x - clip.left));
-    });
+    auto at = [&](int32_t x, int32_t y) { return result.begin() + static_cast<std::ptrdiff_t>(y - clip.top) * width + (x - clip.left); };
+    Run(
+        path, clip, [&](int32_t x, int32_t y, int32_t count, const float* coverage) { std::copy(coverage, coverage + count, at(x, y)); },
+        [&](int32_t x, int32_t y, int32_t count, float coverage) { std::fill(at(x, y), at(x, y) + count, coverage); });
     return result;
 }

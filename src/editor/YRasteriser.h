@@ -9,7 +9,9 @@
 // Fills paths into a pixel buffer with anti-aliasing: every edge adds the exact area
 // it covers in each pixel cell to an accumulation row, and a running sum along the
 // row gives each pixel's coverage (non-zero rule: the magnitude, limited to 1).
-// Rows are done in bands, so the scratch memory stays one band of rows wide.
+// Between the cells that edges touched the sum stays the same, so the inside of a
+// shape is painted as runs without per-pixel work. Rows are done in bands, so the
+// scratch memory stays one band of rows wide.
 // Device pixels throughout; one rasteriser per drawing thread.
 class YRasteriser {
 public:
@@ -27,15 +29,19 @@ public:
     std::vector<float> Coverage(const YPath& path, Clip clip);
 
 private:
-    template <class Row>
-    void Run(const YPath& path, Clip clip, Row&& row);
+    // Calls span(x, y, count, coverages) where the coverage varies from pixel to pixel
+    // and run(x, y, count, coverage) for stretches of one coverage between edges.
+    template <class Span, class Stretch>
+    void Run(const YPath& path, Clip clip, Span&& span, Stretch&& run);
     void AddEdge(YPoint p, YPoint q, float top, float bottom);
     void AddClippedEdge(float x0, float y0, float x1, float y1);
+    // A part of an edge left of every cell: each row it crosses is covered from its start.
+    void AddCarry(float y0, float y1);
 
     std::vector<float> cells_;       // kBandRows rows of (width + 2) cells
     std::vector<float> coverage_;    // one row
-    std::vector<int32_t> rowFirst_;  // per band row: first and last touched cell
-    std::vector<int32_t> rowLast_;
+    std::vector<std::vector<std::pair<int32_t, int32_t>>> touched_;  // per band row: the cell ranges edges touched
+    std::vector<float> carry_;  // per band row: the area added at the row's start
     int32_t stride_ = 0;
     int32_t width_ = 0;
     int32_t originX_ = 0;

@@ -25,8 +25,15 @@ void YSweepView::SetMarkers(std::vector<YPoint> markers) {
                       std::equal(markers.begin(), markers.end(), markers_.begin(),
                                  [](const YPoint& a, const YPoint& b) { return a.x == b.x && a.y == b.y; });
     if (same) return;
+    auto strips = [this] {
+        for (const YPoint& marker : markers_) {
+            const float x = Plot().x + Plot().width * std::clamp(marker.x, 0.0f, 1.0f);
+            Invalidate({x - 10.0f, Bounds().y, 20.0f, Bounds().height});
+        }
+    };
+    strips();
     markers_ = std::move(markers);
-    Invalidate();
+    strips();
 }
 
 YRect YSweepView::Plot() const {

@@ -44,24 +44,42 @@ void YWindow::SetSize(float width, float height, float scale) {
 }
 
 void YWindow::Invalidate(const YRect& area) {
-    const YRect inside = area.Intersect({0.0f, 0.0f, width_, height_});
-    if (!inside.IsEmpty()) dirty_ = dirty_.Union(inside);
+    // Whole device pixels, so that partial repaints meet without seams.
+    const float left = std::floor(area.x * scale_) / scale_, top = std::floor(area.y * scale_) / scale_;
+    const float right = std::ceil(area.Right() * scale_) / scale_, bottom = std::ceil(area.Bottom() * scale_) / scale_;
+    YRect inside = YRect{left, top, right - left, bottom - top}.Intersect({0.0f, 0.0f, width_, height_});
+    if (inside.IsEmpty()) return;
+    // Areas that touch become one; too many become their union.
+    for (auto it = dirty_.begin(); it != dirty_.end();) {
+        if (it->Inset(-1.0f).Intersects(inside)) {
+            inside = inside.Union(*it);
+            it = dirty_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    dirty_.push_back(inside);
+    if (dirty_.size() > 8) {
+        YRect all;
+        for (const YRect& r : dirty_) all = all.Union(r);
+        dirty_.assign(1, all);
+    }
 }
 
-YRect YWindow::Paint() {
+std::vector<YRect> YWindow::Paint() {
     DropClosed();
-    if (dirty_.IsEmpty()) return {};
-    // Whole device pixels, so that partial repaints meet without seams.
-    const YRect area{std::floor(dirty_.x * scale_) / scale_, std::floor(dirty_.y * scale_) / scale_,
-                     std::ceil(dirty_.width * scale_ + 1.0f) / scale_, std::ceil(dirty_.height * scale_ + 1.0f) / scale_};
-    dirty_ = {};
+    std::vector<YRect> painted;
+    painted.swap(dirty_);
     YCanvas canvas(pixels_, scale_);
     canvas.RecordTexts(record_);
-    canvas.PushClip(area);
-    canvas.FillRect({0.0f, 0.0f, width_, height_}, YPaint::Solid(style_.colors.window));
-    root_->DrawTree(canvas);
-    for (Popup& popup : popups_) popup.control->DrawTree(canvas);
-    return area.Intersect({0.0f, 0.0f, width_, height_});
+    for (const YRect& area : painted) {
+        canvas.PushClip(area);
+        canvas.FillRect(area, YPaint::Solid(style_.colors.window));
+        root_->DrawTree(canvas);
+        for (Popup& popup : popups_) popup.control->DrawTree(canvas);
+        canvas.PopClip();
+    }
+    return painted;
 }
 
 void YWindow::Sync() {

@@ -35,10 +35,10 @@ public:
 
     void Invalidate(const YRect& area);
     void InvalidateAll() { Invalidate({0.0f, 0.0f, width_, height_}); }
-    bool NeedsPaint() const { return !dirty_.IsEmpty(); }
-    // Repaints what was invalidated; answers that area (logical units, empty when
+    bool NeedsPaint() const { return !dirty_.empty(); }
+    // Repaints what was invalidated; answers the areas (logical units; none when
     // nothing needed painting).
-    YRect Paint();
+    std::vector<YRect> Paint();
     // Every text painted from now on is also listed in record (null stops it).
     void RecordTexts(std::vector<YCanvas::DrawnText>* record) { record_ = record; }
     // Lets every visible control re-read its model.
@@ -93,7 +93,7 @@ private:
     const YStyle& style_;
     float width_ = 0.0f, height_ = 0.0f, scale_ = 1.0f;
     YPixelBuffer pixels_;
-    YRect dirty_;
+    std::vector<YRect> dirty_;  // a few areas; overlapping ones are merged
     std::vector<YCanvas::DrawnText>* record_ = nullptr;
     YControl* capture_ = nullptr;
     YControl* hover_ = nullptr;

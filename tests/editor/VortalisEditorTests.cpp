@@ -225,6 +225,21 @@ TEST_F(Editor, WhatTheHostChangesShowsAfterTheIdle) {
     EXPECT_FALSE(Window().NeedsPaint());
 }
 
+TEST_F(Editor, APartialRepaintDrawsWhatAWholeOneDraws) {
+    for (const float scale : {1.0f, 1.5f}) {
+        editor->SetScale(scale);
+        editor->PaintAll();
+        // The LFO moves on: only the strips around its marks are painted again.
+        EffectOf(*plugin).SetPhase(0.37 * scale);
+        plugin->SetParameter(Index::kMaxFrequency, 0.9);
+        editor->Idle();
+        const std::vector<uint32_t> partial = Window().Pixels().Pixels();
+        Window().InvalidateAll();
+        Window().Paint();
+        EXPECT_TRUE(partial == Window().Pixels().Pixels()) << scale;
+    }
+}
+
 TEST_F(Editor, AddingMovingAndDeletingCurvePointsChangesTheShape) {
     editor->ShowPage(VortalisEditor::Page::Shape);
     YSignalGeneratorEditor& shapeEditor = editor->ShapeEditor();
