@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <type_traits>
 
 namespace {
@@ -58,14 +59,15 @@ void ToHertz(VortalisAudioEffectPlugin& effect, float* values, int32_t count) {
 
 // A value read and written through functions on one of the effect's relaxed cells.
 template <class Cell>
-std::unique_ptr<YFunctionValue> CellValue(Cell& cell, double minimum, double maximum, double defaultValue, int32_t steps) {
+std::unique_ptr<YFunctionValue> CellValue(Cell& cell, double minimum, double maximum, double defaultValue, int32_t steps,
+                                          const std::function<void()>& changed) {
     auto value = std::make_unique<YFunctionValue>();
     value->minimum = minimum;
     value->maximum = maximum;
     value->defaultValue = defaultValue;
     value->steps = steps;
     value->read = [&cell] { return static_cast<double>(cell.Load()); };
-    value->write = [&cell](double v) {
+    value->write = [&cell, changed](double v) {
         using T = decltype(cell.Load());
         if constexpr (std::is_same_v<T, bool>)
             cell = v >= 0.5;
@@ -73,6 +75,7 @@ std::unique_ptr<YFunctionValue> CellValue(Cell& cell, double minimum, double max
             cell = static_cast<T>(std::lround(v));
         else
             cell = static_cast<T>(v);
+        changed();
     };
     return value;
 }
@@ -294,6 +297,8 @@ void VortalisEditor::View::BuildPhaserPage(YControl& page) {
 
 void VortalisEditor::View::BuildMIDIPage(YControl& page) {
     YMIDIResetProcessor& reset = editor.effect_.MIDIReset();
+    // These settings are the state's but no host parameters: the plug-in marks them changed.
+    const std::function<void()> changed = [this] { editor.plugin_.MarkSettingsChanged(); };
     midiPanel = &page.Add<YPanel>(YString("MIDI RESET"));
     const struct {
         YRelaxed<bool>* cell;
@@ -307,7 +312,7 @@ void VortalisEditor::View::BuildMIDIPage(YControl& page) {
         {&reset.noteOffOnlyLast, "Only the last note", "<name>Only the last note</name>: only when the last held key is released."},
     };
     for (const auto& s : switches) {
-        YSwitch& toggle = page.Add<YSwitch>(CellValue(*s.cell, 0.0, 1.0, 0.0, 1), s.label);
+        YSwitch& toggle = page.Add<YSwitch>(CellValue(*s.cell, 0.0, 1.0, 0.0, 1, changed), s.label);
         toggle.help = s.help;
         midiSwitches.push_back(&toggle);
     }
@@ -319,10 +324,10 @@ void VortalisEditor::View::BuildMIDIPage(YControl& page) {
         YString help;
         std::function<YString(double)> format;
     } sliders[] = {
-        {CellValue(reset.minVelocity, 0.0, 1.0, 0.0, 127), "Lowest velocity", "<name>Lowest velocity</name> a note needs to restart the LFO.", velocity},
-        {CellValue(reset.maxVelocity, 0.0, 1.0, 1.0, 127), "Highest velocity", "<name>Highest velocity</name> a note may have to restart the LFO.", velocity},
-        {CellValue(reset.minNote, 0.0, 127.0, 0.0, 127), "Lowest note", "<name>Lowest note</name> that restarts the LFO.", note},
-        {CellValue(reset.maxNote, 0.0, 127.0, 127.0, 127), "Highest note", "<name>Highest note</name> that restarts the LFO.", note},
+        {CellValue(reset.minVelocity, 0.0, 1.0, 0.0, 127, changed), "Lowest velocity", "<name>Lowest velocity</name> a note needs to restart the LFO.", velocity},
+        {CellValue(reset.maxVelocity, 0.0, 1.0, 1.0, 127, changed), "Highest velocity", "<name>Highest velocity</name> a note may have to restart the LFO.", velocity},
+        {CellValue(reset.minNote, 0.0, 127.0, 0.0, 127, changed), "Lowest note", "<name>Lowest note</name> that restarts the LFO.", note},
+        {CellValue(reset.maxNote, 0.0, 127.0, 127.0, 127, changed), "Highest note", "<name>Highest note</name> that restarts the LFO.", note},
     };
     for (const auto& s : sliders) {
         auto& value = const_cast<std::unique_ptr<YFunctionValue>&>(s.value);
@@ -336,8 +341,11 @@ void VortalisEditor::View::BuildMIDIPage(YControl& page) {
     midiChannel = &page.Add<YMenu>(YString("MIDI channel"), channelItems);
     midiChannel->help = "<name>MIDI channel</name> the notes must come on.";
     midiChannel->selected = [&reset] { return reset.channel.Load(); };
-    midiChannel->choose = [&reset](int32_t c) { reset.channel = c; };
-    auto phase = CellValue(reset.phase, 0.0, 1.0, 0.0, 0);
+    midiChannel->choose = [&reset, changed](int32_t c) {
+        reset.channel = c;
+        changed();
+    };
+    auto phase = CellValue(reset.phase, 0.0, 1.0, 0.0, 0, changed);
     phase->format = DegreesText;
     midiPhase = &page.Add<YKnob>(std::move(phase), YString("Restart phase"));
     midiPhase->help = "<name>Restart phase</name>: where in its period a note puts the LFO.";
@@ -499,6 +507,7 @@ void VortalisEditor::Build() {
             period->SetUnderlay(shapeEditor_->PreviewValues(static_cast<int32_t>(std::max(64.0f, period->Plot().width))));
     };
     shapeEditor_->onPreviewChanged();
+    shapeEditor_->onEdit = [this] { plugin_.MarkSettingsChanged(); };
     ShowPage(Page::Phaser);
 }
 

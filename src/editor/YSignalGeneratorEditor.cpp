@@ -335,6 +335,7 @@ void YSignalGeneratorEditor::Refresh() {
 void YSignalGeneratorEditor::Edit(const std::function<void(Settings&)>& change) {
     change(settings_);
     ApplyToShape();
+    if (onEdit) onEdit();
 }
 
 void YSignalGeneratorEditor::ApplyToShape() {
@@ -350,6 +351,7 @@ void YSignalGeneratorEditor::ResetShape() {
     settings_.generator.seed = seed;
     curve_->SetCurve(settings_.envelope);
     ApplyToShape();
+    if (onEdit) onEdit();
 }
 
 std::vector<float> YSignalGeneratorEditor::PreviewValues(int32_t count) const {

@@ -57,8 +57,9 @@ public:
     // The part of the transformation row the knobs leave free (for a view beside them).
     YRect SpareArea() const { return spare_; }
 
-    // After every render of the preview.
+    // After every render of the preview, and after every edit of the user's.
     std::function<void()> onPreviewChanged;
+    std::function<void()> onEdit;
 
 protected:
     void Draw(YCanvas& canvas) override;

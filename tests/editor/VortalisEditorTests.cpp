@@ -250,6 +250,8 @@ TEST_F(Editor, AddingMovingAndDeletingCurvePointsChangesTheShape) {
         return shape.GetSettings().envelope.Points();
     };
     ASSERT_EQ(points().size(), 4u);
+    auto& engine = static_cast<YYorvaneAudioEffectPlugin&>(*plugin);
+    EXPECT_FALSE(engine.SettingsChanged());
 
     // A point added in the middle of the falling segment, at 0.8: the curve sounds now
     // (its amount was zero), and the table passes through the point.
@@ -258,6 +260,7 @@ TEST_F(Editor, AddingMovingAndDeletingCurvePointsChangesTheShape) {
     EXPECT_NEAR(points()[2].x, 0.5, 1e-3);
     EXPECT_NEAR(points()[2].y, 0.8, 1e-3);
     EXPECT_EQ(shape.GetSettings().envelopeDepth, 1.0);
+    EXPECT_TRUE(engine.SettingsChanged());  // the shape is part of the state
     ASSERT_TRUE(shape.Changed());
     EXPECT_NEAR(shape.Table()[4096], points()[2].y, 1e-4);
     EXPECT_FLOAT_EQ(shapeEditor.Preview().Table()[4096], shape.Table()[4096]);
