@@ -84,13 +84,18 @@ std::unique_ptr<YFunctionValue> CellValue(Cell& cell, double minimum, double max
 
 // ---- The header ----------------------------------------------------------------------------------
 
+// The top bar (the mark, the name, the engine's switches; its middle is kept for the
+// preset bar) and under it the row of page tabs.
 class VortalisEditor::Header : public YControl {
 protected:
     void Draw(YCanvas& canvas) override {
         const YStyle& style = Style();
-        const YRect box = Bounds();
+        YRect tabs = Bounds();
+        const YRect box = tabs.TakeTop(style.sizes.headerHeight);
         canvas.FillRect(box, YPaint::Linear({0.0f, box.y}, style.colors.header, {0.0f, box.Bottom()}, style.colors.headerBottom));
-        canvas.FillRect({box.x, box.Bottom() - 1.0f, box.width, 1.0f}, YPaint::Solid(style.colors.panelBorder));
+        canvas.FillRect(tabs, YPaint::Solid(style.colors.headerBottom));
+        canvas.FillRect({box.x, box.Bottom() - 1.0f, box.width, 1.0f}, YPaint::Solid(style.colors.panelBorder.Faded(0.5f)));
+        canvas.FillRect({tabs.x, tabs.Bottom() - 1.0f, tabs.width, 1.0f}, YPaint::Solid(style.colors.panelBorder));
         // The mark: three arcs turning around a dot, the sweep of a phaser.
         const float cx = box.x + 30.0f, cy = box.CenterY();
         const float turn = 3.14159265f / 3.0f;
@@ -360,11 +365,13 @@ void VortalisEditor::View::BuildMIDIPage(YControl& page) {
 void VortalisEditor::View::Layout() {
     const YStyle& style = Style();
     YRect rest = Bounds();
+    header->SetBounds({rest.x, rest.y, rest.width, style.sizes.headerHeight + style.sizes.tabsHeight});
     const YRect top = rest.TakeTop(style.sizes.headerHeight);
-    header->SetBounds(top);
+    const YRect tabRow = rest.TakeTop(style.sizes.tabsHeight);
+    // The tabs have the row to themselves: room for the pages still to come.
+    tabs->SetBounds(tabRow.Inset(style.sizes.padding - 4.0f, 0.0f));
     YRect bar = top.Inset(style.sizes.padding, 0.0f);
     bar.TakeLeft(200.0f);
-    tabs->SetBounds({bar.x, bar.y + 8.0f, 280.0f, top.height - 12.0f});
     const float field = style.sizes.labelHeight + 2.0f + style.sizes.rowHeight;
     const float fieldTop = top.CenterY() - field * 0.5f;
     YRect right = {bar.x, fieldTop, bar.width, field};

@@ -25,9 +25,9 @@ class YSignalGeneratorEditor;
 class VortalisEditor : public YAudioPlugin::YEditor {
 public:
     static constexpr float kNaturalWidth = 980.0f;
-    static constexpr float kNaturalHeight = 640.0f;
+    static constexpr float kNaturalHeight = 670.0f;
     static constexpr float kMinimumWidth = 900.0f;
-    static constexpr float kMinimumHeight = 600.0f;
+    static constexpr float kMinimumHeight = 630.0f;
     enum class Page : int32_t { Phaser, Shape, MIDI };
 
     explicit VortalisEditor(YYorvaneAudioEffectPlugin& plugin);

@@ -35,7 +35,8 @@ const YStyle& YStyle::Dark() {
             YColor::Hex(0x000000, 150),  // shade
         },
         {
-            52.0f,  // headerHeight
+            50.0f,  // headerHeight
+            32.0f,  // tabsHeight
             30.0f,  // helpHeight
             12.0f,  // padding
             10.0f,  // gap

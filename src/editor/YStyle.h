@@ -40,6 +40,7 @@ struct YStyle {
     };
     struct Sizes {
         float headerHeight;
+        float tabsHeight;       // the row of page tabs under the header
         float helpHeight;
         float padding;          // inside panels
         float gap;              // between panels and controls
