@@ -16,6 +16,7 @@ public:
     std::function<void(int32_t)> choose;     // the user picked an item
     YString placeholder;                      // shown while no item is current
 
+    const YString& Caption() const { return caption_; }
     const std::vector<YString>& Items() const { return items_; }
     void SetItems(std::vector<YString> items);
     int32_t Shown() const { return shown_; }

@@ -28,5 +28,11 @@ public:
         midi.push_back({offset, status, data1, data2});
     }
     void ReportLatency() override { ++latencyReports; }
-    bool ChangeEditorSize(int32_t, int32_t) override { return false; }
+    // The editor sizes asked for; the host agrees when told to.
+    std::vector<std::pair<int32_t, int32_t>> resizes;
+    bool agreesToResize = false;
+    bool ChangeEditorSize(int32_t width, int32_t height) override {
+        resizes.emplace_back(width, height);
+        return agreesToResize;
+    }
 };
