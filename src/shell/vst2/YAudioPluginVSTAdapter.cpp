@@ -122,7 +122,7 @@ YVSTKeyEvents TranslateVSTKey(int32_t character, int32_t virtualKey, uint32_t mo
 
 bool ProcessVSTKeyDown(YAudioPlugin& plugin, int32_t character, int32_t virtualKey, bool down) {
     // The editor supplies the mouse position and the modifier state and takes the
-    // events TranslateVSTKey makes. This build has no editor, so no key is taken.
+    // events TranslateVSTKey makes, through its window layer (not in this build).
     (void)plugin, (void)character, (void)virtualKey, (void)down;
     return false;
 }

@@ -38,8 +38,8 @@ int32_t VSTVirtualKeyToWindowsKey(int32_t virtualKey);
 // The events a key press or release makes: character (0 when the host gives only a
 // virtual key), the host's virtual key, the editor's modifier state, down or up.
 YVSTKeyEvents TranslateVSTKey(int32_t character, int32_t virtualKey, uint32_t modifiers, bool down);
-// Sends those events to the plug-in's editor; true when the editor used the key. This
-// build has no editor, so nothing takes keys.
+// Sends those events to the plug-in's editor; true when the editor used the key. The
+// editor takes keys only through its window layer, which this build lacks.
 bool ProcessVSTKeyDown(YAudioPlugin& plugin, int32_t character, int32_t virtualKey, bool down);
 
 class YAudioPluginVSTAdapter : public Vst2::YVstAudioEffectBase, public YAudioPluginAdapter {
@@ -135,8 +135,9 @@ private:
     std::atomic<bool> echoGuard_{false};
 };
 
-// The editor object the dispatcher reaches. This build carries no editor, so size
-// queries and opening report failure.
+// The editor object the dispatcher reaches. Size queries make the plug-in's editor and
+// report its size; opening it in the host's window fails until the editor has a window
+// layer.
 class YAudioPluginVSTAdapter::YEditor : public Vst2::YVstEditorBase {
 public:
     explicit YEditor(YAudioPluginVSTAdapter* adapter) : YVstEditorBase(adapter), adapter_(adapter) {}

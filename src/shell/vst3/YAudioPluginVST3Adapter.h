@@ -125,8 +125,9 @@ private:
     friend class YEditor;
 };
 
-// The editor view. This build carries no editor: on Windows the host gets a view
-// whose attach fails cleanly; elsewhere there is no view at all.
+// The editor view. The plug-in's editor has no window layer in this build: on Windows
+// the host gets a view that reports the editor's size and whose attach fails cleanly;
+// elsewhere there is no view at all.
 class YAudioPluginVST3Adapter::YEditor : public Vst3::YVst3Object<Vst3::IPlugView> {
 public:
     explicit YEditor(YAudioPluginVST3Adapter* adapter);
