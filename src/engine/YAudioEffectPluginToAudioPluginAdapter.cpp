@@ -7,7 +7,8 @@
 YAudioEffectPluginToAudioPluginAdapter::YAudioEffectPluginToAudioPluginAdapter() = default;
 
 YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter() {
-    // The parameter objects point into the effect's definitions: they go first.
+    // The editor and the parameter objects point into the effect: they go first.
+    DestroyEditor();
     ClearAutomationAdapters();
     if (effect_ && effect_->MIDIProcessor()) RemoveChild(effect_->MIDIProcessor());
 }
@@ -145,7 +146,10 @@ void YAudioEffectPluginToAudioPluginAdapter::Panic() {
     RequestFirstInterpolationBlock();
 }
 
-void YAudioEffectPluginToAudioPluginAdapter::ParameterChanged(int32_t) { parametersChanged_ = true; }
+void YAudioEffectPluginToAudioPluginAdapter::ParameterChanged(int32_t) {
+    parametersChanged_ = true;
+    NeedUpdateEditor();
+}
 
 void YAudioEffectPluginToAudioPluginAdapter::PreBlock(float**, float**, int32_t) {
     SetSubBlockLimits(effectBlockLimit_, maxLFOBlockSize_);
@@ -168,7 +172,11 @@ void YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessingOnce(float**, f
 
 void YAudioEffectPluginToAudioPluginAdapter::Process(float** inputs, float** outputs, int32_t frames) {
     YGuarded("YAudioEffectPluginToAudioPluginAdapter::Process", [&] {
-        if (effect_) effect_->ProcessBlock(transport, inputs, outputs, frames);
+        if (effect_ == nullptr) return;
+        const bool metering = MeteringOn();
+        if (metering) FeedMeter(false, inputs, channelCount_, frames);
+        effect_->ProcessBlock(transport, inputs, outputs, frames);
+        if (metering) FeedMeter(true, outputs, channelCount_, frames);
     });
 }
 

@@ -52,7 +52,7 @@ public:
     // Where the controller tables, multiparameters, active presets and the preset
     // index are stored; this engine has none of them yet.
     virtual void StoreStandardSettings(YStoreArchive& archive) { (void)archive; }
-    // After a load: refresh an open editor (this build has none).
+    // After a load (the open editor re-reads everything: YAudioPlugin::Store asks it).
     void ActualiseAfterLoading() {}
     static constexpr int32_t kUnversionedSettings = 328448;  // 5.3.0
 

@@ -10,7 +10,10 @@ YAudioPlugin::YAudioPlugin() {
     SetupPins(1, false);
 }
 
-YAudioPlugin::~YAudioPlugin() { ClearAutomationAdapters(); }
+YAudioPlugin::~YAudioPlugin() {
+    DestroyEditor();
+    ClearAutomationAdapters();
+}
 
 // ---- MIDI ----------------------------------------------------------------------------------
 
@@ -169,14 +172,14 @@ void YAudioPlugin::AutomationChanged(int32_t index, double value) {
 }
 
 void YAudioPlugin::StartAutomationUpdates() {
-    if (!automationThread_) automationThread_ = std::make_unique<AutomationUpdateRequestThread>(*this);
+    if (automationThread_) return;
+    automationThread_ = std::make_unique<AutomationUpdateRequestThread>(*this);
     automationThread_->Start(YThread::Priority::Low);
 }
 
 void YAudioPlugin::AutomationUpdateRequestThread::Pass() {
-    // Pending automation is posted to the editor; this build has none to post to.
     if (plugin_.adapters_.empty() || !plugin_.EditorExists()) return;
-    plugin_.pendingAutomation_ = 0;
+    if (plugin_.pendingAutomation_.exchange(0) > 0) plugin_.NeedUpdateEditor();
 }
 
 void YAudioPlugin::AutomationAdapter::SendAutomation(int32_t local) {
@@ -303,7 +306,88 @@ void YAudioPlugin::UpdateUpsamplingFactor(int32_t factor, bool highQuality) {
     InitProcessing();
 }
 
+// ---- Editor ------------------------------------------------------------------------------------
+
 bool YAudioPlugin::CreateEditor(void* parentWindow) {
-    (void)parentWindow;
-    return false;
+    return YGuarded("YAudioPlugin::CreateEditor", false, [&] {
+        if (!editor_) {
+            if (editorFactory_ == nullptr) return false;
+            std::unique_ptr<YEditor> made = editorFactory_(*this);
+            if (!made) return false;
+            YScopedLock editor(editorLock);
+            editor_ = std::move(made);
+            editorExists_ = true;
+        }
+        (void)parentWindow;  // the binding attaches the editor to it
+        return true;
+    });
+}
+
+void YAudioPlugin::FinishEditorCreation() {
+    YGuarded("YAudioPlugin::FinishEditorCreation", [&] {
+        if (!editor_) return;
+        // The automation update thread serves editors only: it starts with the first.
+        StartAutomationUpdates();
+        YScopedLock editor(editorLock);
+        editor_->Refresh();
+        int32_t width = 0, height = 0;
+        GetDefaultSize(width, height);
+        if (width > 0 && height > 0) editor_->SetSize(width, height);
+    });
+}
+
+void YAudioPlugin::DestroyEditor() {
+    YGuarded("YAudioPlugin::DestroyEditor", [&] {
+        if (!editor_) return;
+        YScopedLock editor(editorLock);
+        editorExists_ = false;
+        editorOpen_ = false;
+        editor_.reset();
+    });
+}
+
+bool YAudioPlugin::ResizeEditor(int32_t width, int32_t height) {
+    return YGuarded("YAudioPlugin::ResizeEditor", false, [&] {
+        if (!editor_ || adapter_ == nullptr || !adapter_->ChangeEditorSize(width, height)) return false;
+        editor_->SetSize(width, height);
+        return true;
+    });
+}
+
+void YAudioPlugin::BeginEdit(int32_t index) {
+    YGuarded("YAudioPlugin::BeginEdit", [&] {
+        if (adapter_) adapter_->BeginEdit(index);
+    });
+}
+
+void YAudioPlugin::EndEdit(int32_t index) {
+    YGuarded("YAudioPlugin::EndEdit", [&] {
+        if (adapter_) adapter_->EndEdit(index);
+    });
+}
+
+void YAudioPlugin::NeedUpdateEditor(bool wholeState) { editorUpdate_.fetch_or(wholeState ? 2 : 1); }
+
+// ---- Meters ------------------------------------------------------------------------------------
+
+void YAudioPlugin::FeedMeter(bool output, float* const* channels, int32_t count, int32_t frames) {
+    MeterBlock& meter = meters_[output ? 1 : 0];
+    count = std::clamp(count, 0, kMeterChannels);
+    meter.channels.store(count, std::memory_order_relaxed);
+    for (int32_t c = 0; c < count; ++c) {
+        const float* samples = channels[c];
+        if (samples == nullptr) continue;
+        float peak = 0.0f;
+        for (int32_t i = 0; i < frames; ++i) peak = std::max(peak, std::fabs(samples[i]));
+        // One writer: a peak taken by the editor in between is merely shown again.
+        std::atomic<float>& cell = meter.peaks[static_cast<std::size_t>(c)];
+        if (peak > cell.load(std::memory_order_relaxed)) cell.store(peak, std::memory_order_relaxed);
+    }
+}
+
+int32_t YAudioPlugin::TakeMeterPeaks(bool output, float* peaks) {
+    MeterBlock& meter = meters_[output ? 1 : 0];
+    const int32_t count = meter.channels.load(std::memory_order_relaxed);
+    for (int32_t c = 0; c < count; ++c) peaks[c] = meter.peaks[static_cast<std::size_t>(c)].exchange(0.0f, std::memory_order_relaxed);
+    return count;
 }

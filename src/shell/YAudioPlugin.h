@@ -45,6 +45,9 @@ class YAudioPlugin : public YMIDIProcessor {
 public:
     class AutomationAdapter;
     class AutomationUpdateRequestThread;
+    class YEditor;
+    // Makes the product's editor for a plug-in (the product installs it).
+    using EditorFactory = std::unique_ptr<YEditor> (*)(YAudioPlugin& plugin);
 
     static constexpr int32_t kTableStride = 8;  // channel pointers per bus in the tables the bindings pass
     static constexpr int32_t kMaxBuses = 4;
@@ -139,22 +142,47 @@ public:
     // neither throws nor allocates.
     bool ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing);
 
-    // ---- Editor ----------------------------------------------------------------------------
-    // This build carries no editor: creation reports failure and everything that
-    // depends on an open editor stays idle.
+    // ---- Editor (user-interface thread unless noted) --------------------------------------
+    void SetEditorFactory(EditorFactory factory) { editorFactory_ = factory; }
+    // Creates the editor through the factory when there is none (off-screen until the
+    // binding attaches it to the host's window). True when there is one, after which
+    // the binding runs FinishEditorCreation. Takes editorLock.
     bool CreateEditor(void* parentWindow);
-    // Run by the bindings right after a successful CreateEditor; the automation
-    // update thread starts with the first editor.
-    void FinishEditorCreation() { StartAutomationUpdates(); }
+    // Under editorLock: the editor re-reads the state and takes the stored default size.
+    void FinishEditorCreation();
+    void DestroyEditor();
     void SetEditorOpen(bool open) { editorOpen_ = open; }
     bool EditorOpen() const { return editorOpen_; }
-    bool EditorExists() const { return false; }
+    // Any thread.
+    bool EditorExists() const { return editorExists_.load(); }
+    YEditor* Editor() const { return editor_.get(); }
+    // Asks the host for a new editor size; the editor takes it when the host agreed.
+    bool ResizeEditor(int32_t width, int32_t height);
+    // An edit gesture of the editor on a parameter, passed to the host.
+    void BeginEdit(int32_t index);
+    void EndEdit(int32_t index);
+    // Any thread: the editor should re-read the parameters on its next idle, or
+    // everything (a loaded state replaced what it shows).
+    void NeedUpdateEditor(bool wholeState = false);
+    // What the editor's idle should re-read: 0 nothing, 1 parameters, 2 everything.
+    int32_t TakeEditorUpdate() { return editorUpdate_.exchange(0); }
+
+    // ---- Meters ------------------------------------------------------------------------------
+    // While an editor is open the engine feeds the peaks of the processed channels from
+    // the audio thread and the editor takes them; no lock on either side.
+    static constexpr int32_t kMeterChannels = 8;
+    bool MeteringOn() const { return editorOpen_ && editorExists_.load(); }
+    void FeedMeter(bool output, float* const* channels, int32_t count, int32_t frames);
+    // The largest peak of each channel since the last call; answers the channel count.
+    int32_t TakeMeterPeaks(bool output, float* peaks);
 
     // ---- State (user-interface thread) ---------------------------------------------------
     // Stores the whole state into, or loads it from, the archive's element (the root
     // "settings" of a chunk). The engine adds the state document; here a load only
     // refreshes the open editor.
-    virtual void Store(YStoreArchive& archive) { (void)archive; }
+    virtual void Store(YStoreArchive& archive) {
+        if (archive.Loading()) NeedUpdateEditor(true);
+    }
 
     // ---- Machine-wide settings (user-interface thread) ---------------------------------
     // Surround pins (8 channels per bus) instead of stereo, for every instance.
@@ -236,7 +264,16 @@ private:
     std::vector<AutomationAdapter*> adapters_;
     std::unique_ptr<AutomationUpdateRequestThread> automationThread_;
     std::atomic<int32_t> pendingAutomation_{0};
-    bool editorOpen_ = false;
+    EditorFactory editorFactory_ = nullptr;
+    std::unique_ptr<YEditor> editor_;
+    std::atomic<bool> editorExists_{false};
+    std::atomic<int32_t> editorUpdate_{0};
+    std::atomic<bool> editorOpen_{false};
+    struct MeterBlock {
+        std::array<std::atomic<float>, kMeterChannels> peaks{};
+        std::atomic<int32_t> channels{0};
+    };
+    std::array<MeterBlock, 2> meters_;  // input, output
 
     YStringList inputPins_;
     YStringList outputPins_;
@@ -311,8 +348,25 @@ public:
     void SendAllAutomation();
 };
 
-// Posts pending automation to the editor every 100 ms; with no editor it has
-// nothing to post.
+// The plug-in's editor as the plug-in and the bindings see it; the editor toolkit
+// implements it. Every call comes on the user-interface thread.
+class YAudioPlugin::YEditor {
+public:
+    virtual ~YEditor() = default;
+    // The size in pixels.
+    virtual void GetSize(int32_t& width, int32_t& height) const = 0;
+    virtual void SetSize(int32_t width, int32_t height) = 0;
+    // Re-reads everything it shows from the plug-in.
+    virtual void Refresh() = 0;
+    // The periodic idle of the host or the window: takes the posted updates, follows
+    // the LFO and the meters, repaints what changed.
+    virtual void Idle() = 0;
+    // Shows the editor inside a host window; false where there is no window system.
+    virtual bool Attach(void* parentWindow) = 0;
+};
+
+// Posts pending automation to the editor every 100 ms: the editor's next idle re-reads
+// the parameters.
 class YAudioPlugin::AutomationUpdateRequestThread : public YWorkerThread {
 public:
     explicit AutomationUpdateRequestThread(YAudioPlugin& plugin) : YWorkerThread(100), plugin_(plugin) {}

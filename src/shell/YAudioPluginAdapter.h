@@ -18,4 +18,9 @@ public:
     virtual void ReportLatency() = 0;
     // Asks the host to resize the editor window; true when it agreed.
     virtual bool ChangeEditorSize(int32_t width, int32_t height) = 0;
+    // The user grabbed a parameter in the editor and let it go: the host records the
+    // SendAutomation calls between the two as one edit. User-interface thread; a
+    // binding whose host has no gestures ignores them.
+    virtual void BeginEdit(int32_t index) { (void)index; }
+    virtual void EndEdit(int32_t index) { (void)index; }
 };

@@ -32,15 +32,19 @@ public:
     int midiLists = 0;
     std::vector<VstMidiEvent> lastMidiList;
     int wantMidi = 0;
+    std::vector<std::pair<VstInt32, VstInt32>> edits;  // gesture and automation opcodes with their index
 
     // The host of the test running; the binding calls before its AEffect exists.
     static inline FakeHost* current = nullptr;
-    static VstIntPtr VSTCALLBACK Callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void* ptr, float) {
-        return current->Answer(opcode, value, ptr);
+    static VstIntPtr VSTCALLBACK Callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float) {
+        return current->Answer(opcode, index, value, ptr);
     }
 
-    VstIntPtr Answer(VstInt32 opcode, VstIntPtr value, void* ptr) {
+    VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr) {
         switch (opcode) {
+            case audioMasterAutomate:
+            case audioMasterBeginEdit:
+            case audioMasterEndEdit: edits.emplace_back(opcode, index); return 1;
             case audioMasterVersion: return version;
             case audioMasterGetTime:
                 ++timeRequests;
@@ -291,6 +295,18 @@ TEST_F(Vst2Binding, SteadyProcessingWithMIDIAllocatesNothing) {
     for (int i = 0; i < 100; ++i) block();
     EXPECT_EQ(window.Count(), 0u);
     EXPECT_EQ(host.lastMidiList.size(), 2u);  // the echoed notes
+}
+
+TEST_F(Vst2Binding, EditorGesturesFrameTheAutomation) {
+    Make();
+    plugin->BeginEdit(PassThroughEffect::kFourth);
+    plugin->SetParameter(PassThroughEffect::kFourth, 0.25);
+    plugin->Parameter(PassThroughEffect::kFourth)->SendAutomation(0);
+    plugin->EndEdit(PassThroughEffect::kFourth);
+    plugin->BeginEdit(plugin->GetParameterCount());  // no such parameter: the host hears nothing
+    const VstInt32 index = PassThroughEffect::kFourth;
+    EXPECT_EQ(host.edits, (std::vector<std::pair<VstInt32, VstInt32>>{
+                              {audioMasterBeginEdit, index}, {audioMasterAutomate, index}, {audioMasterEndEdit, index}}));
 }
 
 TEST_F(Vst2Binding, LatencyIsReportedWithItsDiagnostic) {

@@ -276,6 +276,26 @@ TEST_F(Vst3Binding, TheEchoOfAnOwnEditIsIgnored) {
     EXPECT_DOUBLE_EQ(plugin->GetParameter(PassThroughEffect::kFourth), 0.9);
 }
 
+TEST_F(Vst3Binding, EditorGesturesFrameThePerformedEdit) {
+    Make();
+    int32_t beginsSeenByTheEdit = -1, endsSeenByTheEdit = -1;
+    handler->onPerformEdit = [&](ParamID, ParamValue) {
+        beginsSeenByTheEdit = handler->beginEdits;
+        endsSeenByTheEdit = handler->endEdits;
+    };
+    plugin->BeginEdit(PassThroughEffect::kFourth);
+    plugin->SetParameter(PassThroughEffect::kFourth, 0.25);
+    Engine().Parameter(PassThroughEffect::kFourth)->SendAutomation(0);
+    plugin->EndEdit(PassThroughEffect::kFourth);
+    plugin->EndEdit(-1);  // no such parameter
+    EXPECT_EQ(beginsSeenByTheEdit, 1);
+    EXPECT_EQ(endsSeenByTheEdit, 0);
+    EXPECT_EQ(handler->endEdits, 1);
+    ASSERT_EQ(handler->edits.size(), 1u);
+    EXPECT_EQ(handler->edits[0].id, static_cast<ParamID>(PassThroughEffect::kFourth));
+    handler->onPerformEdit = nullptr;
+}
+
 // A call that finds parameterLock busy drops its block and does nothing more: the
 // change waits for the next call, and so does the MIDI output.
 TEST_F(Vst3Binding, ACallThatFindsTheParametersBusyLeavesItsWorkForTheNext) {

@@ -21,6 +21,7 @@ void AddRenderCommands(CLI::App& app, CommandList& commands);
 void AddStateCommands(CLI::App& app, CommandList& commands);
 void AddOnlineCommands(CLI::App& app, CommandList& commands);
 void AddShapeCommands(CLI::App& app, CommandList& commands);
+void AddSnapshotCommand(CLI::App& app, CommandList& commands);
 
 // One line on stderr, exit status 1.
 int Fail(const std::string& message);

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     AddStateCommands(app, commands);
     AddOnlineCommands(app, commands);
     AddShapeCommands(app, commands);
+    AddSnapshotCommand(app, commands);
 
     CLI11_PARSE(app, argc, argv);
     for (const Command& command : commands)

@@ -122,7 +122,7 @@ YVSTKeyEvents TranslateVSTKey(int32_t character, int32_t virtualKey, uint32_t mo
 
 bool ProcessVSTKeyDown(YAudioPlugin& plugin, int32_t character, int32_t virtualKey, bool down) {
     // The editor supplies the mouse position and the modifier state and takes the
-    // events TranslateVSTKey makes. This build has no editor, so no key is taken.
+    // events TranslateVSTKey makes, through its window layer (not in this build).
     (void)plugin, (void)character, (void)virtualKey, (void)down;
     return false;
 }
@@ -503,6 +503,18 @@ bool YAudioPluginVSTAdapter::ChangeEditorSize(int32_t width, int32_t height) {
     });
 }
 
+void YAudioPluginVSTAdapter::BeginEdit(int32_t index) {
+    YGuarded("YAudioPluginVSTAdapter::BeginEdit", [&] {
+        if (index >= 0 && index < plugin_->GetParameterCount()) CallHost(audioMasterBeginEdit, index);
+    });
+}
+
+void YAudioPluginVSTAdapter::EndEdit(int32_t index) {
+    YGuarded("YAudioPluginVSTAdapter::EndEdit", [&] {
+        if (index >= 0 && index < plugin_->GetParameterCount()) CallHost(audioMasterEndEdit, index);
+    });
+}
+
 // ---- Editor ---------------------------------------------------------------------------------------
 
 bool YAudioPluginVSTAdapter::YEditor::getRect(ERect** rect) {
@@ -515,6 +527,9 @@ bool YAudioPluginVSTAdapter::YEditor::getRect(ERect** rect) {
         }
         // One rectangle for all instances: hosts copy it at once.
         static ERect shared{};
+        int32_t width = 0, height = 0;
+        plugin.Editor()->GetSize(width, height);
+        shared = {0, 0, static_cast<VstInt16>(height < 5 ? 0 : height), static_cast<VstInt16>(width < 5 ? 0 : width)};
         *rect = &shared;
         return true;
     });
@@ -524,7 +539,7 @@ bool YAudioPluginVSTAdapter::YEditor::open(void* parent) {
     return YGuarded("YAudioPluginVSTAdapter::YEditor::open", false, [&] {
         YAudioPlugin& plugin = adapter_->Plugin();
         if (plugin.CreateEditor(parent)) plugin.FinishEditorCreation();
-        if (!plugin.EditorExists()) return false;
+        if (!plugin.EditorExists() || !plugin.Editor()->Attach(parent)) return false;
         systemWindow_ = parent;
         plugin.SetEditorOpen(true);
         return true;

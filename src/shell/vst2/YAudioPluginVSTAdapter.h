@@ -38,8 +38,8 @@ int32_t VSTVirtualKeyToWindowsKey(int32_t virtualKey);
 // The events a key press or release makes: character (0 when the host gives only a
 // virtual key), the host's virtual key, the editor's modifier state, down or up.
 YVSTKeyEvents TranslateVSTKey(int32_t character, int32_t virtualKey, uint32_t modifiers, bool down);
-// Sends those events to the plug-in's editor; true when the editor used the key. This
-// build has no editor, so nothing takes keys.
+// Sends those events to the plug-in's editor; true when the editor used the key. The
+// editor takes keys only through its window layer, which this build lacks.
 bool ProcessVSTKeyDown(YAudioPlugin& plugin, int32_t character, int32_t virtualKey, bool down);
 
 class YAudioPluginVSTAdapter : public Vst2::YVstAudioEffectBase, public YAudioPluginAdapter {
@@ -104,6 +104,9 @@ public:
     // User-interface thread.
     void ReportLatency() override;
     bool ChangeEditorSize(int32_t width, int32_t height) override;
+    // The editor's gestures: audioMasterBeginEdit and audioMasterEndEdit.
+    void BeginEdit(int32_t index) override;
+    void EndEdit(int32_t index) override;
 
     // Queues one MIDI message for the plug-in, delivered before the next block. Any thread.
     void QueueMIDIInput(int32_t offset, uint8_t status, uint8_t data1, uint8_t data2);
@@ -132,8 +135,9 @@ private:
     std::atomic<bool> echoGuard_{false};
 };
 
-// The editor object the dispatcher reaches. This build carries no editor, so size
-// queries and opening report failure.
+// The editor object the dispatcher reaches. Size queries make the plug-in's editor and
+// report its size; opening it in the host's window fails until the editor has a window
+// layer.
 class YAudioPluginVSTAdapter::YEditor : public Vst2::YVstEditorBase {
 public:
     explicit YEditor(YAudioPluginVSTAdapter* adapter) : YVstEditorBase(adapter), adapter_(adapter) {}

@@ -511,6 +511,20 @@ void YAudioPluginVST3Adapter::SendAutomation(int32_t index, float value) {
     });
 }
 
+void YAudioPluginVST3Adapter::BeginEdit(int32_t index) {
+    YGuarded("YAudioPluginVST3Adapter::BeginEdit", [&] {
+        IComponentHandler* handler = ComponentHandler();
+        if (index >= 0 && index < plugin_->GetParameterCount() && handler) handler->beginEdit(static_cast<ParamID>(index));
+    });
+}
+
+void YAudioPluginVST3Adapter::EndEdit(int32_t index) {
+    YGuarded("YAudioPluginVST3Adapter::EndEdit", [&] {
+        IComponentHandler* handler = ComponentHandler();
+        if (index >= 0 && index < plugin_->GetParameterCount() && handler) handler->endEdit(static_cast<ParamID>(index));
+    });
+}
+
 void YAudioPluginVST3Adapter::SendBypassAutomation(bool on) {
     YGuarded("YAudioPluginVST3Adapter::SendBypassAutomation", [&] {
         IComponentHandler* handler = ComponentHandler();
@@ -592,7 +606,7 @@ tresult YAudioPluginVST3Adapter::YEditor::attached(void* parent, FIDString type)
         if (isPlatformTypeSupported(type) != kResultOk) return kResultFalse;
         YAudioPlugin& plugin = adapter_->Plugin();
         if (plugin.CreateEditor(parent)) plugin.FinishEditorCreation();
-        if (!plugin.EditorExists()) return kResultFalse;
+        if (!plugin.EditorExists() || !plugin.Editor()->Attach(parent)) return kResultFalse;
         plugin.SetEditorOpen(true);
         return kResultOk;
     });
@@ -626,7 +640,9 @@ tresult YAudioPluginVST3Adapter::YEditor::getSize(ViewRect* size) {
             if (!plugin.CreateEditor(nullptr)) return kResultFalse;
             plugin.FinishEditorCreation();
         }
-        *size = ViewRect{0, 0, 0, 0};
+        int32_t width = 0, height = 0;
+        plugin.Editor()->GetSize(width, height);
+        *size = ViewRect{0, 0, width < 5 ? 0 : width, height < 5 ? 0 : height};
         return kResultOk;
     });
 }

@@ -75,6 +75,9 @@ public:
     // User-interface thread.
     void ReportLatency() override;
     bool ChangeEditorSize(int32_t width, int32_t height) override;
+    // The editor's gestures: the component handler's beginEdit and endEdit.
+    void BeginEdit(int32_t index) override;
+    void EndEdit(int32_t index) override;
 
     bool EchoGuard() const { return echoGuard_.load() != 0; }
     // The knob mode the host chose, shared by all instances.
@@ -123,8 +126,9 @@ private:
     friend class YEditor;
 };
 
-// The editor view. This build carries no editor: on Windows the host gets a view
-// whose attach fails cleanly; elsewhere there is no view at all.
+// The editor view. The plug-in's editor has no window layer in this build: on Windows
+// the host gets a view that reports the editor's size and whose attach fails cleanly;
+// elsewhere there is no view at all.
 class YAudioPluginVST3Adapter::YEditor : public Vst3::YVst3Object<Vst3::IPlugView> {
 public:
     explicit YEditor(YAudioPluginVST3Adapter* adapter);

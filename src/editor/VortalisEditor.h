@@ -1,0 +1,82 @@
+#pragma once
+
+#include "editor/YWindow.h"
+#include "shell/YAudioPlugin.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class YYorvaneAudioEffectPlugin;
+class VortalisAudioEffectPlugin;
+class YSignalGeneratorEditor;
+
+// The plug-in's editor: the phaser's parameters, the LFO shape editor with live
+// views of the LFO and the sweep, the MIDI reset, and the engine's switches, drawn
+// with the editor toolkit into the pixels of its YWindow.
+//
+// Made by CreateEditor on the user-interface thread, which is the only thread that
+// calls it. It reads parameter values without locks, sends its edits as parameter
+// writes inside host gestures and shape edits through the shape's changed state, and
+// takes editorLock only to re-read a state that the host loaded. Its idle (the host's
+// or the window's timer) takes the posted updates, follows the LFO and the meters and
+// repaints what changed.
+class VortalisEditor : public YAudioPlugin::YEditor {
+public:
+    static constexpr float kNaturalWidth = 980.0f;
+    static constexpr float kNaturalHeight = 670.0f;
+    static constexpr float kMinimumWidth = 900.0f;
+    static constexpr float kMinimumHeight = 630.0f;
+    enum class Page : int32_t { Phaser, Shape, MIDI };
+
+    explicit VortalisEditor(YYorvaneAudioEffectPlugin& plugin);
+    ~VortalisEditor() override;
+
+    // ---- YAudioPlugin::YEditor ---------------------------------------------------------------
+    void GetSize(int32_t& width, int32_t& height) const override;
+    // A size in pixels: the layout stretches (down to the minimum) at the current scale.
+    void SetSize(int32_t width, int32_t height) override;
+    void Refresh() override;
+    void Idle() override;
+    // The window layer is not part of this build: off-screen only.
+    bool Attach(void* parentWindow) override;
+
+    // ---- Headless use and tests ----------------------------------------------------------------
+    YWindow& Window() { return window_; }
+    // The screen's density: the logical size stays, the pixels follow.
+    void SetScale(float scale);
+    float Scale() const { return window_.Scale(); }
+    void ShowPage(Page page);
+    Page CurrentPage() const { return page_; }
+    // "Phaser", "Shape", "MIDI" (any case); false for other names.
+    static bool PageFromName(const YString& name, Page& page);
+    static std::vector<YString> PageNames();
+    // The control that shows a parameter; null when none does.
+    YControl* ParameterControl(int32_t index) const;
+    YSignalGeneratorEditor& ShapeEditor() const { return *shapeEditor_; }
+    // Paints the whole window now.
+    const YPixelBuffer& PaintAll();
+
+private:
+    class View;
+    class Header;
+    void Build();
+    void UpdateLive(float seconds);
+    void UpdateEnabled();
+    void ChangeZoom(int32_t percent);
+
+    YYorvaneAudioEffectPlugin& plugin_;
+    VortalisAudioEffectPlugin& effect_;
+    YWindow window_;
+    View* view_ = nullptr;
+    YSignalGeneratorEditor* shapeEditor_ = nullptr;
+    std::vector<YControl*> parameterControls_;
+    Page page_ = Page::Phaser;
+    bool touch_ = false;
+    std::chrono::steady_clock::time_point lastIdle_;
+};
+
+// The product's editor factory (YAudioPlugin::EditorFactory): the editor of a Vortalis
+// plug-in, or null for any other.
+std::unique_ptr<YAudioPlugin::YEditor> CreateVortalisEditor(YAudioPlugin& plugin);

@@ -1,0 +1,71 @@
+#include "editor/YQuestion.h"
+
+#include <algorithm>
+
+namespace {
+constexpr float kBoxWidth = 380.0f;
+constexpr float kButtonWidth = 96.0f;
+}  // namespace
+
+YQuestion::YQuestion(const YString& message, std::vector<YString> buttons)
+    : message_(message), buttons_(std::move(buttons)) {}
+
+YRect YQuestion::Box() const {
+    const YStyle& style = Style();
+    YTextLayout layout(style.type.label.size + 1.0f);
+    layout.Add(message_, YFontFace::Regular, style.colors.text);
+    layout.Layout(kBoxWidth - 40.0f);
+    const float height = 36.0f + layout.LineHeight() * static_cast<float>(layout.LineCount()) + 20.0f + style.sizes.rowHeight + 4.0f;
+    return {Bounds().CenterX() - kBoxWidth * 0.5f, Bounds().CenterY() - height * 0.5f, kBoxWidth, height};
+}
+
+YRect YQuestion::ButtonRect(int32_t index) const {
+    const YRect box = Box();
+    const auto count = static_cast<float>(buttons_.size());
+    const float right = box.Right() - 20.0f - (count - 1.0f - static_cast<float>(index)) * (kButtonWidth + 8.0f);
+    return {right - kButtonWidth, box.Bottom() - 20.0f - Style().sizes.rowHeight, kButtonWidth, Style().sizes.rowHeight};
+}
+
+void YQuestion::Answer(int32_t index) {
+    if (onAnswer) onAnswer(index);
+}
+
+bool YQuestion::OnMouseDown(const YMouseEvent& event) {
+    for (int32_t i = 0; i < static_cast<int32_t>(buttons_.size()); ++i)
+        if (ButtonRect(i).Contains(event.x, event.y)) {
+            Answer(i);
+            return true;
+        }
+    return true;  // modal: nothing below gets the click
+}
+
+bool YQuestion::OnKey(const YKeyEvent& event) {
+    if (event.kind != YKeyEvent::Kind::KeyDown || buttons_.empty()) return true;
+    if (event.key == kKeyReturn) Answer(static_cast<int32_t>(buttons_.size()) - 1);
+    if (event.key == kKeyEscape) Answer(0);
+    return true;
+}
+
+void YQuestion::Draw(YCanvas& canvas) {
+    const YStyle& style = Style();
+    canvas.FillRect(Bounds(), YPaint::Solid(style.colors.shade));
+    const YRect box = Box();
+    canvas.FillRoundRect(box.Translated(0.0f, 4.0f).Inset(-3.0f), style.sizes.radius + 3.0f,
+                         YPaint::Solid(YColor::Hex(0x000000, 110)));
+    canvas.FillRoundRect(box, style.sizes.radius,
+                         YPaint::Linear({0.0f, box.y}, style.colors.header, {0.0f, box.Bottom()}, style.colors.panelBottom));
+    canvas.StrokeRoundRect(box, style.sizes.radius, 1.0f, style.colors.panelBorder);
+    YTextLayout layout(style.type.label.size + 1.0f);
+    layout.Add(message_, YFontFace::Regular, style.colors.text);
+    layout.Layout(box.width - 40.0f);
+    canvas.DrawLayout(layout, box.x + 20.0f, box.y + 22.0f);
+    for (int32_t i = 0; i < static_cast<int32_t>(buttons_.size()); ++i) {
+        const YRect button = ButtonRect(i);
+        const bool main = i + 1 == static_cast<int32_t>(buttons_.size());
+        canvas.FillRoundRect(button, style.sizes.controlRadius,
+                             YPaint::Solid(main ? style.colors.accentDim : style.colors.control));
+        canvas.StrokeRoundRect(button, style.sizes.controlRadius, 1.0f, main ? style.colors.accent : style.colors.controlBorder);
+        canvas.Text(buttons_[static_cast<std::size_t>(i)], button, style.type.label, style.colors.textBright,
+                    YCanvas::Align::Center);
+    }
+}
