@@ -86,7 +86,7 @@ TEST_F(Pages, DraggingTheSweepBandsEdgesSetsMinAndMax) {
 TEST_F(Pages, LayerTabsAndControlsEditTheShape) {
     editor->ShowPage(VortalisEditor::Page::Shape);
     YSignalGeneratorEditor& shapeEditor = editor->ShapeEditor();
-    const YSignalGenerator& shape = EffectOf(*plugin).Shape();
+    YSignalGenerator& shape = EffectOf(*plugin).Shape();
     auto& layers = Find<YTabBar>([](YTabBar& t) { return t.Tabs().size() == 4; });
     Click(Center(layers.TabRect(1)));
     ASSERT_EQ(shapeEditor.CurrentLayer(), YSignalGeneratorEditor::Layer::Waveform);
@@ -110,7 +110,7 @@ TEST_F(Pages, LayerTabsAndControlsEditTheShape) {
 TEST_F(Pages, TheSelectedSegmentTakesItsTypeCurvatureAndDeleteKey) {
     editor->ShowPage(VortalisEditor::Page::Shape);
     YCurveEditor& curve = editor->ShapeEditor().CurveEditor();
-    const YSignalGenerator& shape = EffectOf(*plugin).Shape();
+    YSignalGenerator& shape = EffectOf(*plugin).Shape();
     Click(curve.ToScreen(0.25, 1.0));  // the second point
     ASSERT_EQ(curve.Selected(), 1);
     Pick(Menu("Segment"), YEnvelopeComputer::kSines);
