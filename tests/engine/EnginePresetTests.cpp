@@ -5,6 +5,7 @@
 #include "foundation/YStdFileStream.h"
 #include "support/AllocationCounter.h"
 #include "support/RecordingBinding.h"
+#include "support/PresetFiles.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -57,14 +58,14 @@ protected:
     }
 
     ScratchFolder scratch;
+    PresetFiles files;
     YAudioEffectPluginToAudioPluginAdapter engine;
     RecordingBinding binding;
     std::vector<std::vector<float>> buffers{4, std::vector<float>(64, 1.0f)};
 };
 
 TEST_F(EnginePresets, ThePresetFileIsTheProductsAndPresetsHoldTheSettings) {
-    EXPECT_EQ(engine.Presets().Path(),
-              YFile::Join(YFile::Join(scratch.Path("XDG_CONFIG_HOME"), "Yorvane"), "Vortalispresets.xml"));
+    EXPECT_EQ(engine.Presets().Path(), files.Path());
     engine.SetParameter(PassThroughEffect::kCount, 0.5);
     SaveWithGain("Loud", 0.9);
     std::unique_ptr<YXMLItem> content = YPresetManagerBase::Unpack(*engine.Presets().FindPreset("Loud"));
@@ -139,10 +140,10 @@ TEST_F(EnginePresets, TheAudioThreadOnlyRecordsAStep) {
 
 TEST(EnginePresetFile, ADamagedPresetFileDoesNotStopTheInstance) {
     ScratchFolder scratch;
-    const YString folder = YFile::Join(scratch.Path("XDG_CONFIG_HOME"), "Yorvane");
-    YFile::CreatePath(folder);
+    PresetFiles files;
+    YFile::CreatePath(files.Folder());
     {
-        YStdFileStream file(YFile::Join(folder, "Vortalispresets.xml"), YStdFileStream::kWrite | YStdFileStream::kCreate);
+        YStdFileStream file(files.Path(), YStdFileStream::kWrite | YStdFileStream::kCreate);
         file.Write("<Vortalispresets><preset", 24);
     }
     YAudioEffectPluginToAudioPluginAdapter engine;

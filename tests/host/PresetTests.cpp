@@ -6,6 +6,7 @@
 #include "foundation/YXMLDocument.h"
 #include "foundation/YZLibStream.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
+#include "support/PresetFiles.h"
 #include "support/ScratchFolder.h"
 
 #include <chrono>
@@ -38,17 +39,10 @@ protected:
         if (!PluginBuilt(kProduct)) GTEST_SKIP() << "the product is not built";
         maker.Initialize("Vortalis", "Yorvane", &VortalisAudioEffectPluginInterface, 500, 100);
         YPresetManagerBase& presets = maker.Presets();
-        // Under wine the application-data folder lies in the prefix, not in the
-        // scratch folder: start from an empty file there too.
-        if (YFile::Exists(presets.Path())) YFile::Delete(presets.Path());
-        presets.Open();
         Save("A", 0.1, nullptr);
         Save("B", 0.2, presets.NewFolder("Folder", nullptr));
         Save("C", 0.3, nullptr);
         library = Load(kProduct);
-    }
-    void TearDown() override {
-        if (PluginBuilt(kProduct) && YFile::Exists(maker.Presets().Path())) YFile::Delete(maker.Presets().Path());
     }
     void Save(const char* name, double depth, const YXMLItem* folder) {
         maker.SetParameter(0, depth);  // "Depth"
@@ -85,6 +79,7 @@ protected:
     }
 
     ScratchFolder scratch;
+    PresetFiles files;
     YYorvaneAudioEffectPlugin maker;
     std::shared_ptr<YPluginLibrary> library;
 };

@@ -4,6 +4,7 @@
 #include "foundation/YFile.h"
 #include "foundation/YStdFileStream.h"
 #include "foundation/YXMLDocument.h"
+#include "support/PresetFiles.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -61,11 +62,7 @@ std::string MessageOf(Body&& body) {
 
 class Presets : public ::testing::Test {
 protected:
-    void SetUp() override {
-        makerFolder = YFile::Join(scratch.Path("XDG_CONFIG_HOME"), "Yorvane");
-        path = YFile::Join(makerFolder, "Vortalispresets.xml");
-        manager.SetPrefix("Vortalis");
-    }
+    void SetUp() override { manager.SetPrefix("Vortalis"); }
     // Writes the preset file as older versions or other tools left it, then opens it.
     void OpenWith(const std::string& text) {
         YFile::CreatePath(makerFolder);
@@ -83,7 +80,8 @@ protected:
     }
 
     ScratchFolder scratch;
-    YString makerFolder, path;
+    PresetFiles files;
+    const YString makerFolder = files.Folder(), path = files.Path();
     Owner owner;
     YPresetManagerT<Owner> manager{owner};
 };
@@ -254,7 +252,7 @@ TEST_F(Presets, MergingAddsOnlyPresetsWhoseNamesAreNewWithTheirExchangeIndex) {
 TEST_F(Presets, TheOlderLocationIsMergedOnceAndRemoved) {
     YFile::CreatePath(makerFolder);
     WriteBytes(path, "<Vortalispresets><preset name=\"Mine\" value=\"1\"><Controllers/></preset></Vortalispresets>");
-    const YString older = YFile::Join(scratch.Path("XDG_CONFIG_HOME"), "Vortalispresets.xml");
+    const YString older = files.OlderPath();
     WriteBytes(older, "<Vortalispresets><preset name=\"MINE\" value=\"2\"/><Directory Name=\"Old\">"
                       "<preset name=\"Legacy\" value=\"3\"><Controllers/></preset></Directory></Vortalispresets>");
     manager.Open();
