@@ -3,6 +3,7 @@
 #include "engine/ChannelMode.h"
 #include "engine/Parameters.h"
 #include "engine/YAudioEffectPlugin.h"
+#include "presets/YPresetManagerT.h"
 #include "shell/YAudioPlugin.h"
 
 #include <array>
@@ -50,8 +51,8 @@ public:
     // The effect's parameters, shape and MIDI settings, then the standard settings.
     virtual void StoreSettings(YStoreArchive& archive);
     // Where the controller tables, multiparameters, active presets and the preset
-    // index are stored; this engine has none of them yet.
-    virtual void StoreStandardSettings(YStoreArchive& archive) { (void)archive; }
+    // index ("CurrentPresetIndex", always written) are stored.
+    virtual void StoreStandardSettings(YStoreArchive& archive) { StorePresetIndex(archive); }
     // After a load (the open editor re-reads everything: YAudioPlugin::Store asks it).
     void ActualiseAfterLoading() {}
     static constexpr int32_t kUnversionedSettings = 328448;  // 5.3.0
@@ -71,10 +72,24 @@ public:
     void Panic();
 
     // Preset steps asked for by the trigger parameters (and by other threads), kept
-    // until the preset manager takes them.
+    // until the preset worker takes them. Any thread, the audio thread included: only
+    // an atomic counter changes.
     void RequestPresetStep(int32_t step) { pendingPresetSteps_ += step; }
     int32_t PendingPresetSteps() const { return pendingPresetSteps_.load(); }
     int32_t TakePendingPresetSteps() { return pendingPresetSteps_.exchange(0); }
+    // Loads the preset the pending steps lead to. The preset worker calls it (any
+    // thread but the audio thread): unpacking a preset allocates, and loading takes
+    // parameterLock, editorLock and processingLock like a state load.
+    void CarryOutPresetSteps();
+
+    // ---- Presets (user-interface thread) -------------------------------------------------
+    // The user's preset file, opened in Initialize with the product's name as prefix.
+    YPresetManagerBase& Presets() { return *presets_; }
+    // The preset manager's owner: the settings (effect parameters and standard
+    // settings) into a "preset" element, and back. A preset does not carry the
+    // instance's "CurrentPresetIndex".
+    bool StorePreset(YXMLItem& preset, YPresetManagerBase& manager, bool replacing);
+    void LoadPreset(YXMLItem& preset, YPresetManagerBase& manager);
 
     YAudioEffectPlugin* Effect() const { return effect_; }
     ParameterMainBase* Parameter(int32_t index) const;
@@ -93,6 +108,8 @@ protected:
     virtual void InitProcessing_UnLockedPart() {}
     // The channels the host gives the plug-in.
     int32_t HostChannelCount() const;
+    // "CurrentPresetIndex": always written, unchanged when absent.
+    void StorePresetIndex(YStoreArchive& archive);
 
     void PreBlock(float** inputs, float** outputs, int32_t frames) override;
     void PrepareForProcessingOnce(float** inputs, float** outputs, int32_t frames) override;
@@ -107,7 +124,10 @@ protected:
     int32_t version_ = kSettingsVersion;
 
 private:
+    class PresetStepThread;
+
     void CreateParameters();
+    void OpenPresets();
 
     std::unique_ptr<YPlugin> plugin_;
     YAudioEffectPlugin* effect_ = nullptr;
@@ -120,6 +140,8 @@ private:
     int32_t reportedLatency_ = 0;
     std::array<int32_t, 2> initializationPair_{};
     std::atomic<int32_t> pendingPresetSteps_{0};
+    std::unique_ptr<YPresetManagerT<YAudioEffectPluginToAudioPluginAdapter>> presets_;
+    std::unique_ptr<PresetStepThread> presetThread_;
     std::atomic<bool> settingsChanged_{false};
     std::atomic<bool> parametersChanged_{false};
 };

@@ -22,6 +22,7 @@ void AddStateCommands(CLI::App& app, CommandList& commands);
 void AddOnlineCommands(CLI::App& app, CommandList& commands);
 void AddShapeCommands(CLI::App& app, CommandList& commands);
 void AddSnapshotCommand(CLI::App& app, CommandList& commands);
+void AddPresetCommands(CLI::App& app, CommandList& commands);
 
 // One line on stderr, exit status 1.
 int Fail(const std::string& message);
