@@ -12,10 +12,8 @@
 #include <functional>
 #include <memory>
 
-namespace {
-
 // The product's engine; it opens the preset file while it is made.
-std::unique_ptr<YYorvaneAudioEffectPlugin> OpenEngine(std::string& error) {
+std::unique_ptr<YYorvaneAudioEffectPlugin> OpenPresetEngine(std::string& error) {
     auto engine = std::make_unique<YYorvaneAudioEffectPlugin>();
     engine->Initialize("Vortalis", "Yorvane", &VortalisAudioEffectPluginInterface, 500, 100);
     const YPresetManagerBase& presets = engine->Presets();
@@ -26,14 +24,8 @@ std::unique_ptr<YYorvaneAudioEffectPlugin> OpenEngine(std::string& error) {
     return engine;
 }
 
-const YXMLItem* FindFolder(const YPresetManagerBase& presets, const std::string& path, std::string& error) {
-    const YXMLItem* folder = presets.FindFolder(YString::FromUtf8(path));
-    if (folder == nullptr) error = "no preset folder \"" + path + "\"";
-    return folder;
-}
-
 // A preset by its path ("Folder/Name"), or by a name found once anywhere in the tree.
-const YXMLItem* FindPreset(const YPresetManagerBase& presets, const std::string& path, std::string& error) {
+const YXMLItem* FindUserPreset(const YPresetManagerBase& presets, const std::string& path, std::string& error) {
     const YString wanted = YString::FromUtf8(path);
     if (const YXMLItem* preset = presets.FindPreset(wanted)) return preset;
     const YXMLItem* found = nullptr;
@@ -52,11 +44,19 @@ const YXMLItem* FindPreset(const YPresetManagerBase& presets, const std::string&
     return found;
 }
 
+namespace {
+
+const YXMLItem* FindFolder(const YPresetManagerBase& presets, const std::string& path, std::string& error) {
+    const YXMLItem* folder = presets.FindFolder(YString::FromUtf8(path));
+    if (folder == nullptr) error = "no preset folder \"" + path + "\"";
+    return folder;
+}
+
 // The tree, folders before their content, each preset with its place in the stepping
 // order that the "next" and "previous" triggers follow.
 int List() {
     std::string error;
-    std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenEngine(error);
+    std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenPresetEngine(error);
     if (!engine) return Fail(error);
     const YPresetManagerBase& presets = engine->Presets();
     std::printf("%s\n", presets.Path().ToUtf8().c_str());
@@ -98,7 +98,7 @@ struct StoreArguments {
         if (!settings.Fill(options, error)) return nullptr;
         Session session;
         if (!session.Open(options, 48000.0, 2, error)) return nullptr;
-        std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenEngine(error);
+        std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenPresetEngine(error);
         if (engine) YStateChunk::Load(*engine, session.Plugin().GetState());
         return engine;
     }
@@ -128,7 +128,7 @@ int Replace(StoreArguments& arguments) {
     std::string error;
     std::unique_ptr<YYorvaneAudioEffectPlugin> engine = arguments.Engine(error);
     if (!engine) return Fail(error);
-    const YXMLItem* preset = FindPreset(engine->Presets(), arguments.name, error);
+    const YXMLItem* preset = FindUserPreset(engine->Presets(), arguments.name, error);
     if (preset == nullptr) return Fail(error);
     try {
         engine->Presets().Replace(*preset);
@@ -147,7 +147,7 @@ using TreeAction = std::function<int(YPresetManagerBase&, const TreeArguments&, 
 
 int RunTreeAction(const TreeArguments& arguments, const TreeAction& action) {
     std::string error;
-    std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenEngine(error);
+    std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenPresetEngine(error);
     if (!engine) return Fail(error);
     try {
         if (action(engine->Presets(), arguments, error) != 0) return Fail(error);
@@ -169,9 +169,9 @@ void AddTreeCommand(CLI::App& presets, CommandList& commands, const char* name, 
 }  // namespace
 
 bool LoadPresetInto(YHostedPlugin& plugin, const std::string& name, std::string& error) {
-    std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenEngine(error);
+    std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenPresetEngine(error);
     if (!engine) return false;
-    const YXMLItem* preset = FindPreset(engine->Presets(), name, error);
+    const YXMLItem* preset = FindUserPreset(engine->Presets(), name, error);
     if (preset == nullptr) return false;
     try {
         YStateChunk::Load(*engine, plugin.GetState());
@@ -206,7 +206,7 @@ void AddPresetCommands(CLI::App& app, CommandList& commands) {
 
     AddTreeCommand(*presets, commands, "delete", "remove a preset", {{"PRESET", "Folder/Name, or a name found once"}},
                    [](YPresetManagerBase& tree, const TreeArguments& a, std::string& error) {
-                       const YXMLItem* preset = FindPreset(tree, a.path, error);
+                       const YXMLItem* preset = FindUserPreset(tree, a.path, error);
                        if (preset == nullptr) return 1;
                        tree.DeletePreset(*preset);
                        return 0;
