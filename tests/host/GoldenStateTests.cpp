@@ -37,6 +37,7 @@ constexpr double kRate = 44100.0;
 constexpr int32_t kBlock = 512;
 constexpr int32_t kFrames = 8 * kBlock;
 constexpr float kTolerance = 2e-5f;
+constexpr double kTwoPi = 6.283185307179586;
 
 std::string GoldenPath(const std::string& name) { return std::string(VORTALIS_GOLDEN_FOLDER) + "/" + name; }
 
@@ -187,8 +188,8 @@ std::vector<float> Render(YHostedPlugin& plugin) {
     for (int32_t start = 0; start < kFrames; start += kBlock) {
         for (int32_t i = 0; i < kBlock; ++i) {
             const double t = (start + i) / kRate;
-            in[0][i] = static_cast<float>(0.3 * std::sin(2 * M_PI * 220.0 * t) + 0.2 * std::sin(2 * M_PI * 1330.0 * t));
-            in[1][i] = static_cast<float>(0.3 * std::sin(2 * M_PI * 330.0 * t) + 0.2 * std::sin(2 * M_PI * 2710.0 * t));
+            in[0][i] = static_cast<float>(0.3 * std::sin(kTwoPi * 220.0 * t) + 0.2 * std::sin(kTwoPi * 1330.0 * t));
+            in[1][i] = static_cast<float>(0.3 * std::sin(kTwoPi * 330.0 * t) + 0.2 * std::sin(kTwoPi * 2710.0 * t));
         }
         const float* inputs[2] = {in[0].data(), in[1].data()};
         float* outputs[2] = {out[0].data(), out[1].data()};
