@@ -24,8 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     int64_t number = 0;
     double real = 0.0;
-    std::memcpy(&number, data, std::min<size_t>(size, sizeof number));
-    std::memcpy(&real, data + size / 2, std::min<size_t>(size - size / 2, sizeof real));
+    if (size > 0) {
+        std::memcpy(&number, data, std::min<size_t>(size, sizeof number));
+        std::memcpy(&real, data + size / 2, std::min<size_t>(size - size / 2, sizeof real));
+    }
 
     try {
         YFormat format(pattern);
