@@ -317,8 +317,9 @@ TEST(EditorCreation, TheStoredSizeAndNoWindowSystem) {
         plugin->FinishEditorCreation();
     }
     ASSERT_TRUE(plugin->EditorExists());
-    int parent = 0;
-    EXPECT_FALSE(plugin->Editor()->Attach(&parent));  // no window layer in this build
+    // Not a window: the editor stays off-screen.
+    EXPECT_FALSE(plugin->Editor()->Attach(reinterpret_cast<void*>(uintptr_t{0x3fffff07}), nullptr));
+    EXPECT_FALSE(plugin->Editor()->Attached());
     int32_t width = 0, height = 0;
     plugin->Editor()->GetSize(width, height);
     EXPECT_EQ(width, 1200);
