@@ -148,8 +148,13 @@ private:
                 if (event.xbutton.button <= 3) client_.MouseUp(Mouse(event.xbutton));
                 break;
             case MotionNotify: {
-                // Only the latest of a run of moves matters.
-                while (XCheckTypedWindowEvent(display_, window_, MotionNotify, &event)) {
+                // Only the latest of a run of moves matters; a press or release after
+                // them must still come after the move before it.
+                XEvent next;
+                while (XEventsQueued(display_, QueuedAlready) > 0) {
+                    XPeekEvent(display_, &next);
+                    if (next.type != MotionNotify || next.xany.window != window_) break;
+                    XNextEvent(display_, &event);
                 }
                 YChildWindowMouse mouse;
                 mouse.x = event.xmotion.x;
