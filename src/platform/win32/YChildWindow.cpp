@@ -95,7 +95,7 @@ const wchar_t* ClassName() {
         windowClass.style = CS_DBLCLKS;
         windowClass.lpfnWndProc = Win32ChildWindow::Procedure;
         windowClass.hInstance = static_cast<HINSTANCE>(Platform::LibraryHandle());
-        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512))  // the arrow;
+        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
         windowClass.lpszClassName = name;
         atom = RegisterClassExW(&windowClass);
         if (atom == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
