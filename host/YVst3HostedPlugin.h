@@ -43,6 +43,8 @@ public:
     bool ResizeEditor(int32_t& width, int32_t& height) override;
     void IdleEditor() override;
     std::vector<YHostGesture> TakeGestures() override;
+    // The open view, or null.
+    Vst3::IPlugView* EditorView() const { return view_.Get(); }
     // The open view's frame (its run loop on Linux), or null.
     YVst3Host::PlugFrame* EditorFrame() const { return frame_.Get(); }
 

@@ -132,6 +132,36 @@ TEST_P(EditorWindow, AMouseDragThroughTheWindowSystemMovesAKnobInOneGesture) {
     plugin->CloseEditor();
 }
 
+TEST_P(EditorWindow, KeysTheHostForwardsTypeAValue) {
+    ASSERT_TRUE(plugin->OpenEditor(*window));
+    Run(100);
+    // A click on the value text opens a field for typing.
+    Headless headless;
+    const YRect text = static_cast<YKnob*>(headless.editor->ParameterControl(Index::kMinFrequency))->ValueRect();
+    const auto x = static_cast<int32_t>(text.CenterX()), y = static_cast<int32_t>(text.CenterY());
+    window->Drag(x, y, x, y, 1);
+    Run(100);
+    // The host hands on keys as its own key events: characters, then Return (virtual key 4).
+    auto forward = [&](char character, int32_t virtualKey) {
+        if (GetParam() == Format::Vst2) {
+            static_cast<YVst2HostedPlugin&>(*plugin).Dispatch(Vst2::effEditKeyDown, character, virtualKey);
+        } else {
+            static_cast<YVst3HostedPlugin&>(*plugin).EditorView()->onKeyDown(static_cast<Vst3::TChar>(character),
+                                                                            static_cast<int16_t>(virtualKey), 0);
+        }
+    };
+    for (char c : std::string("300 Hz")) forward(c, 0);
+    forward(0, 4);
+    Run(100);
+    uint32_t id = Index::kMinFrequency;  // VST 2 numbers parameters by index
+    if (GetParam() == Format::Vst3) {
+        for (const YHostedParameter& parameter : plugin->Parameters())
+            if (parameter.name == headless.plugin->GetParameterName(Index::kMinFrequency)) id = parameter.id;
+    }
+    EXPECT_EQ(plugin->ValueText(id).ToUtf8().rfind("300", 0), 0u) << plugin->ValueText(id).ToUtf8();
+    plugin->CloseEditor();
+}
+
 TEST_P(EditorWindow, OpensResizesAndClosesTwentyTimes) {
     int32_t minimumWidth = 0, minimumHeight = 0;
     {
