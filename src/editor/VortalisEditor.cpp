@@ -502,7 +502,7 @@ VortalisEditor::VortalisEditor(YYorvaneAudioEffectPlugin& plugin)
     lastIdle_ = std::chrono::steady_clock::now();
 }
 
-VortalisEditor::~VortalisEditor() = default;
+VortalisEditor::~VortalisEditor() { Detach(); }
 
 void VortalisEditor::Build() {
     auto view = std::make_unique<View>(*this);
@@ -530,10 +530,9 @@ void VortalisEditor::SetSize(int32_t width, int32_t height) {
     shapeEditor_->onPreviewChanged();
     if (platformView_) {
         platformView_->Resize();
-        // The size a user gives the open editor is the one the next editor opens with.
-        int32_t shownWidth, shownHeight;
-        GetSize(shownWidth, shownHeight);
-        plugin_.SetDefaultSize(shownWidth, shownHeight);
+        // The size a user gives the open editor is the one the next editor opens with;
+        // stored when the window closes, not at every step of a drag on its border.
+        sizeChanged_ = true;
     }
 }
 
@@ -576,6 +575,11 @@ void VortalisEditor::Detach() {
     // Events, captures and popups belong to the window that goes.
     window_.MouseLeave();
     platformView_.reset();
+    if (!sizeChanged_) return;
+    sizeChanged_ = false;
+    int32_t width, height;
+    GetSize(width, height);
+    YGuarded("VortalisEditor::Detach", [&] { plugin_.SetDefaultSize(width, height); });
 }
 
 bool VortalisEditor::HostKey(int32_t kind, int32_t value) {

@@ -85,6 +85,7 @@ private:
     std::vector<YControl*> parameterControls_;
     Page page_ = Page::Phaser;
     bool touch_ = false;
+    bool sizeChanged_ = false;  // by the host or the zoom while shown; stored on closing
     std::chrono::steady_clock::time_point lastIdle_;
 };
 
