@@ -311,7 +311,7 @@ TEST(EditorCreation, TheStoredSizeAndNoWindowSystem) {
     std::unique_ptr<YAudioPlugin> plugin = MakePlugin();
     {
         KeptConfiguration configuration;  // other programs see the stored size only briefly
-        plugin->SetDefaultSize(1200, 750);
+        plugin->SetDefaultSize(960, 650);  // within any desktop, which limits it
         EXPECT_FALSE(plugin->EditorExists());
         ASSERT_TRUE(plugin->CreateEditor(nullptr));
         plugin->FinishEditorCreation();
@@ -322,8 +322,8 @@ TEST(EditorCreation, TheStoredSizeAndNoWindowSystem) {
     EXPECT_FALSE(plugin->Editor()->Attached());
     int32_t width = 0, height = 0;
     plugin->Editor()->GetSize(width, height);
-    EXPECT_EQ(width, 1200);
-    EXPECT_EQ(height, 750);
+    EXPECT_EQ(width, 960);
+    EXPECT_EQ(height, 650);
     // Smaller than the layout allows: the layout's minimum.
     plugin->Editor()->SetSize(300, 200);
     plugin->Editor()->GetSize(width, height);

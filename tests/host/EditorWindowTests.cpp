@@ -225,10 +225,11 @@ TEST(EditorWindowSize, AStoredSizeNeverOpensLargerThanTheDesktop) {
     plugin->GetDefaultSize(width, height);
     EXPECT_EQ(width, desktopWidth - 31);
     EXPECT_EQ(height, desktopHeight);
-    plugin->SetDefaultSize(1000, 700);
+    // A size that fits stays as it is.
+    plugin->SetDefaultSize(desktopWidth / 2, desktopHeight / 2);
     plugin->GetDefaultSize(width, height);
-    EXPECT_EQ(width, 1000);
-    EXPECT_EQ(height, 700);
+    EXPECT_EQ(width, desktopWidth / 2);
+    EXPECT_EQ(height, desktopHeight / 2);
 }
 
 }  // namespace
