@@ -17,7 +17,7 @@ const YXMLItem* YYorvaneAudioEffectPlugin::Program(int32_t index) const {
 void YYorvaneAudioEffectPlugin::Store(YStoreArchive& archive) {
     YXMLItem& element = archive.Element();
     if (archive.Saving()) {
-        int32_t factor = UpsamplingFactor(), highQuality = HighQualityUpsampling() ? 1 : 0, agc = agc_ ? 1 : 0;
+        int32_t factor = UpsamplingFactor(), highQuality = HighQualityUpsampling() ? 1 : 0, agc = AGC() ? 1 : 0;
         archive.IntegerAlways("upsampling", factor);
         archive.IntegerAlways("hqupsampling", highQuality);
         archive.IntegerAlways("AGC", agc);
@@ -41,9 +41,9 @@ void YYorvaneAudioEffectPlugin::Store(YStoreArchive& archive) {
     archive.IntegerAlways("upsampling", factor);
     archive.Integer("hqupsampling", highQuality, 1);
     UpdateUpsamplingFactor(std::clamp(factor, 1, kMaxUpsampling), highQuality != 0);
-    int32_t agc = agc_ ? 1 : 0;
+    int32_t agc = AGC() ? 1 : 0;
     archive.IntegerAlways("AGC", agc);
-    agc_ = agc != 0;
+    SetAGC(agc != 0);
     archive.IntegerAlways("PresetIndex", currentProgram_);
     currentProgram_ = std::clamp(currentProgram_, 0, kProgramCount - 1);
     for (int32_t i = 0; i < kProgramCount; ++i) {

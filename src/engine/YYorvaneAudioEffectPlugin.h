@@ -27,8 +27,9 @@ public:
     // A program's stored settings; null for the current one.
     const YXMLItem* Program(int32_t index) const;
 
-    bool AGC() const { return agc_; }
-    void SetAGC(bool on) { agc_ = on; }
+    // The automatic gain compensation switch, acting from the next block on.
+    bool AGC() const { return AGCEnabled(); }
+    void SetAGC(bool on) { SetAGCEnabled(on); }
 
 protected:
     // Every program not yet filled (by the saved default state) starts as a copy of
@@ -41,5 +42,4 @@ private:
 
     std::array<std::unique_ptr<YXMLItem>, kProgramCount> programs_;
     int32_t currentProgram_ = 0;
-    bool agc_ = false;
 };
