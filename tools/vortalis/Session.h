@@ -19,6 +19,7 @@ struct SessionOptions {
     std::string stateIn;                                     // --state FILE
     std::string stateOut;                                    // --save-state FILE
     bool tail = false;                                       // --tail
+    bool agc = false;                                        // --agc
 };
 
 // One instance of the built plug-in, loaded and prepared as a host would, with the
