@@ -25,12 +25,14 @@ protected:
     }
 };
 
-// Arguments: upsampling factor, high quality (0/1). 512-frame stereo blocks at 48 kHz.
+// Arguments: upsampling factor, high quality (0/1), gain compensation (0/1).
+// 512-frame stereo blocks at 48 kHz.
 void ProcessAudioRoad(benchmark::State& state) {
     const int frames = 512;
     IdentityPlugin plugin;
     plugin.SetSampleRate(48000.0);
     plugin.UpdateUpsamplingFactor(static_cast<int32_t>(state.range(0)), state.range(1) != 0);
+    plugin.SetAGCEnabled(state.range(2) != 0);
     plugin.InitProcessing();
     std::vector<float> left(frames), right(frames), outLeft(frames), outRight(frames);
     for (int i = 0; i < frames; ++i) left[i] = right[i] = static_cast<float>(std::sin(0.01 * i));
@@ -44,6 +46,12 @@ void ProcessAudioRoad(benchmark::State& state) {
     state.counters["ns_per_frame"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(ProcessAudioRoad)->Args({1, 0})->Args({2, 0})->Args({2, 1})->Args({4, 0})->Args({4, 1});
+BENCHMARK(ProcessAudioRoad)
+    ->Args({1, 0, 0})
+    ->Args({1, 0, 1})
+    ->Args({2, 0, 0})
+    ->Args({2, 1, 0})
+    ->Args({4, 0, 0})
+    ->Args({4, 1, 0});
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "engine/ParameterDefinition.h"
 
 #include "foundation/YFormat.h"
+#include "foundation/YRandom.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,6 +62,41 @@ double ParameterDefinition::Denormalise(double normalised) const {
         case ParameterKind::ExternalBoolean: return x >= 0.5 ? 1.0 : 0.0;
         default: return 0.0;
     }
+}
+
+void ParameterDefinition::Randomise(double amount) {
+    const uint32_t seed = YRandom::NextSeed();
+    const double u = static_cast<double>((seed >> 16) & 0x7FFF) / 32767.0;
+    const bool full = std::fabs(amount - 1.0) < 1e-50;
+    const double current = Alternate() ? alternateValue.Load() : value.Load();
+    double result;
+    switch (kind) {
+        case ParameterKind::Float: {
+            const double x = full ? u : std::clamp(Normalise(current) + (2.0 * u - 1.0) * amount, 0.0, 1.0);
+            result = Denormalise(x);
+            if (Flag(1, kWholeNumbersBit)) result = std::floor(result + 0.5);
+            result = std::clamp(result, std::min(minimum, maximum), std::max(minimum, maximum));
+            break;
+        }
+        case ParameterKind::Integer: {
+            const double span = maximum - minimum;
+            result = std::floor((full ? minimum + u * span : current + (2.0 * u - 1.0) * amount * span) + 0.5);
+            result = std::clamp(result, std::min(minimum, maximum), std::max(minimum, maximum));
+            break;
+        }
+        case ParameterKind::Enumeration: {
+            if (enumCount < 1) return;
+            result = full ? std::floor(u * enumCount) : std::floor(current + (2.0 * u - 1.0) * amount * enumCount + 0.5);
+            result = std::clamp(result, 0.0, static_cast<double>(enumCount - 1));
+            break;
+        }
+        case ParameterKind::Boolean:
+            if (amount < 0.5) return;
+            result = (seed >> 16) & 1 ? 1.0 : 0.0;
+            break;
+        default: return;
+    }
+    Write(result);
 }
 
 double ParameterDefinition::NormalisedDefault() const {

@@ -85,6 +85,13 @@ struct ParameterDefinition {
     // The normalised default, without the response curve.
     double NormalisedDefault() const;
 
+    // Draws a new value from the program-wide generator: anywhere in the range when
+    // amount is 1, else up to amount of the range (of the item count) away from the
+    // current value; booleans draw a bit when amount >= 0.5. A float is then rounded to
+    // a whole number when the definition asks for it, and every result is held to the
+    // range. Kinds whose value lives elsewhere keep it; every kind uses one draw.
+    void Randomise(double amount);
+
     // Display text of a value by the kind's rules.
     YString TextOf(double plain) const;
     // Reads typed text into a value in the parameter's units.

@@ -1,6 +1,7 @@
 #include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
 
 #include "foundation/YException.h"
+#include "foundation/YRandom.h"
 #include "foundation/YThread.h"
 
 #include <algorithm>
@@ -93,6 +94,8 @@ void YAudioEffectPluginToAudioPluginAdapter::CreateParameters() {
     for (int32_t k = 0; k < 2; ++k) {
         auto* trigger = new ParameterFloatT<ParameterBaseCustom>(this, count + k, FloatParameter(names[k], ids[k], 0.0, 1.0, 0.0));
         triggers_[k] = &trigger->Definition();
+        // A random setting must not step the preset.
+        triggers_[k]->SetFlag(0, ParameterDefinition::kRandomizableBit, false);
         add(trigger, count + k);
     }
 }
@@ -206,6 +209,26 @@ void YAudioEffectPluginToAudioPluginAdapter::Panic() {
     YScopedLock processing(processingLock);
     InitProcessing();
     RequestFirstInterpolationBlock();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettings(double amount) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettings", [&] {
+        YScopedLock parameters(parameterLock);
+        YScopedLock editor(editorLock);
+        YScopedLock processing(processingLock);
+        for (ParameterMainBase* parameter : parameters_) {
+            if (!parameter->Definition().Randomizable()) continue;
+            for (int32_t local = 0; local < parameter->count; ++local) {
+                const double r = YRandom::Draw() / 32767.0;
+                const double value = amount >= 1.0 ? r
+                                                   : std::clamp(parameter->GetValue(local) + (r - 0.5) * 2.0 * amount, 0.0, 1.0);
+                parameter->SetValue(local, value, true);
+            }
+        }
+        InitProcessing();
+        RequestFirstInterpolationBlock();
+    });
+    NeedUpdateEditor();
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::ParameterChanged(int32_t) {

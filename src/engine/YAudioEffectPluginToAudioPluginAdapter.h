@@ -71,6 +71,12 @@ public:
     // Resets all processing state, as the editor's panic button does.
     void Panic();
 
+    // Moves every parameter that takes part by up to amount of its normalised range
+    // (amount >= 1: anywhere in it), drawing from the program-wide generator. Holds
+    // parameterLock, editorLock and processingLock for the whole run, so no block sees
+    // half of it; the parameters jump to their new values instead of gliding.
+    void GenerateRandomSettings(double amount);
+
     // Preset steps asked for by the trigger parameters (and by other threads), kept
     // until the preset worker takes them. Any thread, the audio thread included: only
     // an atomic counter changes.

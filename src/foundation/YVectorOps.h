@@ -81,6 +81,18 @@ inline void Square(float* data, int32_t count) {
 // in double precision and rounded once), and the same on every processor and system.
 void Exp(float* data, int32_t count);
 
+// data[i] *= start + step * (i + 1): a gain ramp that reaches start + count * step
+// on the last sample (factors formed in single precision).
+inline void MultiplyRamp(float* data, int32_t count, float start, float step) {
+    const __m128 offsets = _mm_set_ps(4.0f, 3.0f, 2.0f, 1.0f), s = _mm_set1_ps(step);
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128 index = _mm_add_ps(_mm_set1_ps(static_cast<float>(i)), offsets);
+        const __m128 factor = _mm_add_ps(_mm_set1_ps(start), _mm_mul_ps(index, s));
+        _mm_storeu_ps(data + i, _mm_mul_ps(_mm_loadu_ps(data + i), factor));
+    }
+    for (; i < count; ++i) data[i] *= start + static_cast<float>(i + 1) * step;
+}
 // Mid/side encoding in place: M = (L + R) / 2 into left, S = (L - R) / 2 into right.
 inline void MidSideEncode(float* left, float* right, int32_t count) {
     const __m128 half = _mm_set1_ps(0.5f);

@@ -8,6 +8,7 @@
 #include "foundation/YThread.h"
 #include "platform/YChildWindow.h"
 #include "shell/HostTransport.h"
+#include "shell/YAGCProcessor.h"
 #include "shell/YAudioPluginAdapter.h"
 #include "shell/YDelayLine.h"
 #include "shell/YMIDIProcessor.h"
@@ -143,6 +144,16 @@ public:
     // neither throws nor allocates.
     bool ProcessAudio(float** inputs, float** outputs, int32_t frames, bool replacing);
 
+    // ---- Automatic gain compensation ----------------------------------------------------
+    // The "AGC" switch (any thread may read it). Switching takes parameterLock,
+    // editorLock and processingLock and prepares the processor, or idles it; the
+    // effect keeps its state, so switching does not interrupt the sound beyond the
+    // processor's own fade-in.
+    bool AGCEnabled() const { return agcEnabled_.load(); }
+    void SetAGCEnabled(bool on);
+    // Read between blocks or under processingLock.
+    const YAGCProcessor& AGCProcessor() const { return agc_; }
+
     // ---- Editor (user-interface thread unless noted) --------------------------------------
     void SetEditorFactory(EditorFactory factory) { editorFactory_ = factory; }
     // Creates the editor through the factory when there is none (off-screen until the
@@ -254,12 +265,16 @@ private:
     void FixAudioBuffers(float** table, float** fixed, int32_t connected, int32_t busCount, bool isInput, int32_t frames);
     void ProcessRouted(float** inputs, float** outputs, int32_t frames);
     void RunSubBlocks(float** inputs, float** outputs, int32_t frames);
-    void ProcessThroughUpsamplers(float** inputs, float** outputs, int32_t frames, bool replacing);
+    // Writes (replaces) the outputs.
+    void ProcessThroughUpsamplers(float** inputs, float** outputs, int32_t frames);
     void ProcessBypassed(float** inputs, float** outputs, int32_t frames, bool replacing);
     bool InterpolationPrepare(int32_t frames);
     void InterpolationProcess(int32_t frames);
     void InterpolationFinish();
     void ResizePins(YStringList& pins, int32_t count);
+    // Copies the switch into the processor and initialises it when on; the measured
+    // input is delayed by the latency the host sees, so that it lines up with the output.
+    void PrepareAGC();
 
     YAudioPluginAdapter* adapter_ = nullptr;
     std::vector<AutomationAdapter*> adapters_;
@@ -305,6 +320,8 @@ private:
     int32_t interpolationBlock_ = 256;
     std::vector<InterpolatedParameter> interpolationList_;
     bool interpolationFirstBlock_ = true;
+    YAGCProcessor agc_;
+    std::atomic<bool> agcEnabled_{false};
 
     // Per-block working tables and buffers, grown on first use of a block size.
     std::array<float*, kMaxBuses * kTableStride> fixedInputs_{};
@@ -313,6 +330,7 @@ private:
     std::array<float*, kMaxBuses * kTableStride> stageOutputs_{};
     std::array<float*, kMaxBuses * kTableStride> routedInputs_{};
     std::array<float*, kMaxBuses * kTableStride> routedOutputs_{};
+    std::array<float*, kMaxBuses * kTableStride> accumulatedOutputs_{};
     YGrowableBuffer<float> inputScratch_;
     YGrowableBuffer<float> monoCopy_;
     YGrowableBuffer<float> outputScratch_;

@@ -40,6 +40,24 @@ void YAudioPlugin::PrepareRoad(int32_t channelMode, const bool* surroundEnables,
     for (YUpsampler& resampler : resamplers_) resampler.Reset();
     interpolationList_ = std::move(interpolated);
     interpolationFirstBlock_ = true;
+    PrepareAGC();
+}
+
+void YAudioPlugin::PrepareAGC() {
+    agc_.active = agcEnabled_.load();
+    if (!agc_.active) return;
+    agc_.SetInputDelay(bypassLatency_);
+    agc_.Initialize(sampleRate_, ioChannels_);
+}
+
+void YAudioPlugin::SetAGCEnabled(bool on) {
+    YGuarded("YAudioPlugin::SetAGCEnabled", [&] {
+        YScopedLock parameters(parameterLock);
+        YScopedLock editor(editorLock);
+        YScopedLock processing(processingLock);
+        agcEnabled_ = on;
+        PrepareAGC();
+    });
 }
 
 void YAudioPlugin::FixAudioBuffers(float** table, float** fixed, int32_t connected, int32_t busCount, bool isInput,
@@ -105,18 +123,24 @@ bool YAudioPlugin::ProcessAudio(float** inputs, float** outputs, int32_t frames,
     }
 
     PreBlock(in, out, frames);
-    if (upsamplingFactor_ >= 2 && inputBuses > 0) {
-        ProcessThroughUpsamplers(in, out, frames, replacing);
-    } else if (!replacing) {
-        // An accumulating host: the engine writes into our buffers, which are added.
-        std::copy(fixedOutputs_.begin(), fixedOutputs_.end(), stageOutputs_.begin());
+    if (agc_.active) {
+        if (inputBuses > 0) agc_.MeasureInput(in, frames);
+        else agc_.UseFixedInput();
+    }
+    // An accumulating host gets the engine's result through our buffers, so that the
+    // gain compensation scales only what the plug-in adds.
+    float** target = out;
+    if (!replacing) {
+        std::copy(fixedOutputs_.begin(), fixedOutputs_.end(), accumulatedOutputs_.begin());
         for (int32_t channel = 0; channel < ioChannels_; ++channel)
-            stageOutputs_[channel] = internalOutputs_[channel].Ensure(static_cast<uint32_t>(frames));
-        ProcessRouted(in, stageOutputs_.data(), frames);
-        for (int32_t channel = 0; channel < ioChannels_; ++channel) YVectorOps::Add(out[channel], stageOutputs_[channel], frames);
+            accumulatedOutputs_[channel] = internalOutputs_[channel].Ensure(static_cast<uint32_t>(frames));
+        target = accumulatedOutputs_.data();
+    }
+    if (upsamplingFactor_ >= 2 && inputBuses > 0) {
+        ProcessThroughUpsamplers(in, target, frames);
     } else {
         float** source = in;
-        if (activeChannelMode_ != 0 && in[0] == out[0]) {
+        if (activeChannelMode_ != 0 && in[0] == target[0]) {
             // Routing rewrites the inputs, which here are also the outputs.
             std::copy(fixedInputs_.begin(), fixedInputs_.end(), stageInputs_.begin());
             for (int32_t channel = 0; channel < ioChannels_; ++channel) {
@@ -126,8 +150,11 @@ bool YAudioPlugin::ProcessAudio(float** inputs, float** outputs, int32_t frames,
             }
             source = stageInputs_.data();
         }
-        ProcessRouted(source, out, frames);
+        ProcessRouted(source, target, frames);
     }
+    if (agc_.active) agc_.MeasureOutputAndApply(target, frames);
+    if (!replacing)
+        for (int32_t channel = 0; channel < ioChannels_; ++channel) YVectorOps::Add(out[channel], target[channel], frames);
     PostBlock();
     return true;
 }
@@ -143,7 +170,7 @@ void YAudioPlugin::ProcessBypassed(float** inputs, float** outputs, int32_t fram
     }
 }
 
-void YAudioPlugin::ProcessThroughUpsamplers(float** inputs, float** outputs, int32_t frames, bool replacing) {
+void YAudioPlugin::ProcessThroughUpsamplers(float** inputs, float** outputs, int32_t frames) {
     const int32_t factor = upsamplingFactor_;
     const int32_t total = factor * frames;
     float* silence = upsampledScratch_.Ensure(static_cast<uint32_t>(total));
@@ -160,7 +187,7 @@ void YAudioPlugin::ProcessThroughUpsamplers(float** inputs, float** outputs, int
         stageOutputs_[channel] = resamplers_[channel].Output();
     }
     ProcessRouted(stageInputs_.data(), stageOutputs_.data(), total);
-    YUpsampler::Down(resamplers_.data(), ioChannels_, outputs, frames, replacing);
+    YUpsampler::Down(resamplers_.data(), ioChannels_, outputs, frames, true);
 
     const double level = GetOutputClipLevel();
     if (level >= 0.0)

@@ -14,22 +14,31 @@ namespace {
 constexpr int kQuality = 100;  // zlib level 9
 }
 
-YByteBuffer Save(YAudioPlugin& plugin) {
-    YXMLDocument document("settings");
-    YStoreArchive archive(document.GetRoot(), false);
-    plugin.Store(archive);
+YByteBuffer WriteDocument(const YXMLItem& root) {
     YMemoryStream memory;
     YZLibStream compressor(&memory, true, kQuality);
-    document.Save(compressor, false, "utf-8");
+    YXMLDocument::Write(root, compressor, false, "utf-8");
     compressor.Finish();
     return memory.GetBuffer();
 }
 
-void Load(YAudioPlugin& plugin, const YByteBuffer& chunk) {
+std::unique_ptr<YXMLItem> ReadDocument(const YByteBuffer& chunk) {
     YMemoryStream memory(chunk);
     YZLibStream decompressor(&memory, false);
     std::unique_ptr<YXMLItem> root = YXMLDocument::Read(decompressor);
     decompressor.Finish();
+    return root;
+}
+
+YByteBuffer Save(YAudioPlugin& plugin) {
+    YXMLDocument document("settings");
+    YStoreArchive archive(document.GetRoot(), false);
+    plugin.Store(archive);
+    return WriteDocument(document.GetRoot());
+}
+
+void Load(YAudioPlugin& plugin, const YByteBuffer& chunk) {
+    std::unique_ptr<YXMLItem> root = ReadDocument(chunk);
     YStoreArchive archive(*root, true);
     plugin.Store(archive);
 }

@@ -3,9 +3,11 @@
 #include "foundation/YByteBuffer.h"
 
 #include <cstdint>
+#include <memory>
 
 class YAudioPlugin;
 class YStream;
+class YXMLItem;
 
 // The state of one plug-in instance as hosts keep it in their projects: a zlib stream
 // (2-byte header, deflate at level 9, Adler-32 trailer) of the "settings" XML document
@@ -23,5 +25,10 @@ YByteBuffer Save(YAudioPlugin& plugin);
 // well-formed document raises YException and leaves the plug-in untouched.
 void Load(YAudioPlugin& plugin, const void* bytes, uint32_t size);
 void Load(YAudioPlugin& plugin, const YByteBuffer& chunk);
+
+// The document inside a chunk, and the chunk of a document, for tools that change a
+// saved state without a plug-in. Reading raises YException as Load does.
+std::unique_ptr<YXMLItem> ReadDocument(const YByteBuffer& chunk);
+YByteBuffer WriteDocument(const YXMLItem& root);
 
 }  // namespace YStateChunk

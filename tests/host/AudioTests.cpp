@@ -1,9 +1,11 @@
 #include "HostTestSupport.h"
 
+#include "engine/YYorvaneAudioEffectPlugin.h"
 #include "shell/CreateAudioPlugin.h"
 #include "shell/YStateChunk.h"
 
 #include <algorithm>
+#include <numbers>
 #include <string>
 
 using namespace HostTest;
@@ -234,6 +236,73 @@ TEST(Latency, UpsamplingRestartsVst3HostsAndSoundsAsTheEngine) {
     const Rendered direct = RenderDirect(engine, 512);
     EXPECT_LE(MaxDifference(hosted.left, direct.left), 1e-6f);
     EXPECT_LE(MaxDifference(hosted.right, direct.right), 1e-6f);
+}
+
+// Vortalis with gain compensation switched on by its state: through both interfaces
+// it sounds as its engine, fades in from silence, and after the start-up hold brings a
+// feedback-heavy setting that is far louder than its input back to the input's level.
+TEST(ProductAudio, GainCompensationActsThroughBothInterfaces) {
+    if (!PluginBuilt(kProduct)) GTEST_SKIP() << kProduct << " is not built";
+    auto library = Load(kProduct);
+    ASSERT_TRUE(library);
+    constexpr int32_t kBlock = 512, kSeconds = 3;
+    constexpr int32_t kTotal = static_cast<int32_t>(kRate) * kSeconds;
+    // Band-limited noise: a sum of sines spread over the audible range.
+    std::vector<float> input(kTotal);
+    for (int32_t i = 0; i < kTotal; ++i) {
+        double x = 0;
+        for (int k = 1; k <= 24; ++k) x += std::sin(2 * std::numbers::pi * (37.0 * k * k) * i / kRate + k) / 24.0;
+        input[static_cast<std::size_t>(i)] = static_cast<float>(0.3 * x);
+    }
+    auto render = [&](auto&& process) {
+        std::vector<float> left(kTotal), right(kTotal);
+        for (int32_t start = 0; start < kTotal; start += kBlock) {
+            const float* in[2] = {input.data() + start, input.data() + start};
+            float* out[2] = {left.data() + start, right.data() + start};
+            process(in, out, std::min(kBlock, kTotal - start));
+        }
+        return left;
+    };
+    auto level = [&](const std::vector<float>& x) {
+        double sum = 0;
+        for (int32_t i = kTotal - static_cast<int32_t>(kRate) / 2; i < kTotal; ++i) sum += x[static_cast<std::size_t>(i)] * static_cast<double>(x[static_cast<std::size_t>(i)]);
+        return 10.0 * std::log10(sum);
+    };
+    auto configure = [](YAudioPlugin& plugin, bool agc) {
+        for (const auto& [id, value] : {std::pair<const char*, double>{"Depth", 1.0}, {"feedback", 0.95}}) {
+            int32_t index = 0;
+            while (plugin.GetParameterID(index) != YString::FromUtf8(id)) ++index;
+            plugin.SetParameter(index, value);
+        }
+        static_cast<YYorvaneAudioEffectPlugin&>(plugin).SetAGC(agc);
+    };
+    DirectEngine off(kRate, CreateAudioPlugin()), on(kRate, CreateAudioPlugin());
+    // The engine that made the state is not the reference: a loaded state starts its
+    // smoothing afresh, as the hosted plug-in's does.
+    configure(off.Plugin(), false);
+    configure(on.Plugin(), true);
+    const YByteBuffer state = YStateChunk::Save(on.Plugin());
+    DirectEngine loaded(kRate, CreateAudioPlugin());
+    YStateChunk::Load(loaded.Plugin(), state);
+    const std::vector<float> reference = render([&](const float* const* in, float* const* out, int32_t n) { loaded.Run({}, in, out, n); });
+    const std::vector<float> plain = render([&](const float* const* in, float* const* out, int32_t n) { off.Run({}, in, out, n); });
+    EXPECT_GT(std::fabs(level(plain) - level(input)), 3.0);  // the setting does change the level
+    // The switch travels in the state.
+    EXPECT_NEAR(level(reference), level(input), 1.0);
+    EXPECT_LT(std::fabs(reference[10]), 0.1f * std::fabs(plain[10]));  // the fade-in
+
+    for (const bool vst3 : {false, true}) {
+        SCOPED_TRACE(vst3 ? "vst3" : "vst2");
+        std::unique_ptr<YHostedPlugin> plugin;
+        if (vst3)
+            plugin = MakeVst3(library);
+        else
+            plugin = MakeVst2(library);
+        ASSERT_TRUE(plugin && plugin->Prepare(kRate, kBlock, 2, 2));
+        ASSERT_TRUE(plugin->SetState(state));
+        const std::vector<float> hosted = render([&](const float* const* in, float* const* out, int32_t n) { plugin->Process(in, out, n); });
+        EXPECT_LE(MaxDifference(hosted, reference), 1e-6f);
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ struct RoadSetup {
     bool highQuality;
     int mode;
     bool replacing;
+    bool agc = false;
 };
 
 class SteadyState : public ::testing::TestWithParam<RoadSetup> {};
@@ -32,6 +33,7 @@ TEST_P(SteadyState, ProcessAudioDoesNotAllocate) {
     plugin.latency = 16;
     plugin.SetSampleRate(48000.0);
     plugin.UpdateUpsamplingFactor(s.factor, s.highQuality);
+    plugin.SetAGCEnabled(s.agc);
     plugin.InitProcessing();
     AudioBuffers in = AudioBuffers::Signal(8, 512), out(8, 512);
     for (int warm = 0; warm < 3; ++warm) plugin.ProcessAudio(in.Table(), out.Table(), 512, s.replacing);
@@ -47,6 +49,7 @@ TEST_P(SteadyState, ProcessAudioDoesNotAllocate) {
 INSTANTIATE_TEST_SUITE_P(Roads, SteadyState,
                          ::testing::Values(RoadSetup{1, false, 0, true}, RoadSetup{1, false, 3, true}, RoadSetup{1, false, 0, false},
                                            RoadSetup{1, false, 7, true}, RoadSetup{2, false, 0, true}, RoadSetup{2, true, 1, true},
-                                           RoadSetup{4, true, 5, false}));
+                                           RoadSetup{4, true, 5, false},
+                                           RoadSetup{1, false, 0, true, true}, RoadSetup{2, true, 7, false, true}));
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "AudioBuffers.h"
 #include "RoadTestPlugin.h"
 #include "support/LockHeldElsewhere.h"
+#include "support/SampleSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -208,6 +209,66 @@ TEST_F(BlockRoad, BusyParameterLockDropsTheBlock) {
     EXPECT_EQ(in[0][0], 1.0f);  // not even the denormal offset was added
     Run(in, 64);
     EXPECT_EQ(plugin.calls.size(), 1u);
+}
+
+// Gain compensation in the road: noise through an engine that halves it.
+class AGCRoad : public BlockRoad {
+protected:
+    void SetUp() override {
+        plugin.gain = 0.5;
+        plugin.SetAGCEnabled(true);
+        Prepare();
+    }
+    // Seconds of noise in blocks of 512; the last block's input and output.
+    void Feed(double seconds, bool replacing = true, float prefill = 0.0f) {
+        for (int done = 0; done < seconds * 48000; done += 512) {
+            in = AudioBuffers(2, 512);
+            for (int c = 0; c < 2; ++c)
+                for (float& v : in[c]) v = static_cast<float>(0.3 * noise.Next());
+            source = in;
+            out = AudioBuffers(2, 512, prefill);
+            plugin.ProcessAudio(in.Table(), out.Table(), 512, replacing);
+        }
+    }
+    AudioBuffers in{2, 512}, source{2, 512}, out{2, 512};
+    TestNoise noise;
+};
+
+TEST_F(AGCRoad, RestoresTheInputLevelAndSwitchesCleanly) {
+    Feed(3.0);
+    EXPECT_NEAR(plugin.AGCProcessor().Gain(), 2.0, 0.01);
+    for (int i = 0; i < 512; i += 17) EXPECT_NEAR(out[1][i], source[1][i], 0.01) << i;
+
+    plugin.SetAGCEnabled(false);
+    Feed(0.02);
+    for (int i = 0; i < 512; i += 17) EXPECT_NEAR(out[0][i], 0.5f * (source[0][i] + kOffset), 1e-6) << i;
+
+    // Switched on again it starts afresh: a fade-in from silence, then only attenuation.
+    plugin.SetAGCEnabled(true);
+    EXPECT_EQ(plugin.AGCProcessor().Gain(), 0.0);
+    Feed(0.01);
+    EXPECT_LT(std::fabs(out[0][0]), std::fabs(0.5f * source[0][0]) + 1e-6f);
+    Feed(1.0);
+    EXPECT_DOUBLE_EQ(plugin.AGCProcessor().Gain(), 1.0);
+}
+
+TEST_F(AGCRoad, AccumulatingHostKeepsWhatItHad) {
+    // Only the plug-in's part is scaled; the host's own content passes unchanged.
+    Feed(3.0, false, 0.25f);
+    for (int i = 0; i < 512; i += 17) EXPECT_NEAR(out[0][i] - 0.25f, source[0][i], 0.01) << i;
+}
+
+TEST_F(AGCRoad, FixedTargetWithoutInputBuses) {
+    AudioBuffers outputs(2, 64);
+    plugin.ProcessAudio(nullptr, outputs.Table(), 64, true);
+    EXPECT_DOUBLE_EQ(plugin.AGCProcessor().InputMeter().Power(), 0.05);
+}
+
+TEST_F(AGCRoad, BypassIsNotCompensated) {
+    Feed(3.0);
+    plugin.bypass = true;
+    Feed(0.02);
+    for (int i = 0; i < 512; i += 17) EXPECT_FLOAT_EQ(out[0][i], source[0][i] + kOffset) << i;
 }
 
 }  // namespace

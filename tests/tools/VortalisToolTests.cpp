@@ -167,6 +167,62 @@ TEST_F(Tool, SavedStatesAndBothInterfacesSoundTheSame) {
     EXPECT_EQ(Succeed("state dump " + Quote(Path("other.state"))), document);
 }
 
+// The value of one attribute of a dumped state's root element.
+std::string RootAttribute(const std::string& document, const std::string& name) {
+    const std::size_t root = document.find("<settings");
+    const std::string element = document.substr(root, document.find('>', root) - root);
+    const std::size_t at = element.find(" " + name + "=\"");
+    if (at == std::string::npos) return std::string();
+    const std::size_t start = at + name.size() + 3;
+    return element.substr(start, element.find('"', start) - start);
+}
+
+TEST_F(Tool, RandomMorphedAndProgramStates) {
+    const std::string r1 = Path("r1.state"), r2 = Path("r2.state"), r3 = Path("r3.state"), r4 = Path("r4.state");
+    Succeed("state random " + Quote(r1) + " --seed 5");
+    Succeed("state random " + Quote(r2) + " --seed 5");
+    const std::string first = Succeed("state dump " + Quote(r1));
+    EXPECT_EQ(Succeed("state dump " + Quote(r2)), first);  // a seed repeats the result
+    Succeed("state random " + Quote(r2) + " --seed 6");
+    Succeed("state random " + Quote(r3) + " --seed 7 --amount 0.3 --from " + Quote(r1));
+    Succeed("state random " + Quote(r4) + " --seed 8 --amount 0 --from " + Quote(r1));
+    EXPECT_EQ(Succeed("state dump " + Quote(r4)), first);  // amount 0 changes nothing
+    const std::string documents[3] = {first, Succeed("state dump " + Quote(r2)), Succeed("state dump " + Quote(r3))};
+    EXPECT_NE(RootAttribute(documents[1], "parameterDepth"), RootAttribute(first, "parameterDepth"));
+
+    // At the pad's corner (1, 0) the blend is the third state's settings, in program E.
+    const std::string morphed = Path("morphed.state");
+    Succeed("state morph " + Quote(r1) + " " + Quote(r2) + " " + Quote(r3) + " " + Quote(r4) + " --x 1 --y 0 " + Quote(morphed));
+    const std::string blend = Succeed("state dump " + Quote(morphed));
+    EXPECT_EQ(RootAttribute(blend, "PresetIndex"), "4");
+    for (const char* id : {"parameterDepth", "parameterfeedback", "parameterdelays", "parameterMinFreq", "parameterShapeModeEnum"})
+        EXPECT_EQ(RootAttribute(blend, id), RootAttribute(documents[2], id)) << id;
+
+    // Program B of the morphed state holds the second state's settings.
+    Succeed("state program b " + Quote(morphed) + " " + Quote(Path("b.state")));
+    const std::string programB = Succeed("state dump " + Quote(Path("b.state")));
+    EXPECT_EQ(RootAttribute(programB, "PresetIndex"), "1");
+    EXPECT_EQ(RootAttribute(programB, "parameterDepth"), RootAttribute(documents[1], "parameterDepth"));
+    EXPECT_NE(RunTool("state program I " + Quote(morphed)).status, 0);
+}
+
+TEST_F(Tool, RenderWithGainCompensation) {
+    Succeed("render " + Quote(input) + " " + Quote(Path("plain.wav")) + " --set feedback=-1");
+    Succeed("render " + Quote(input) + " " + Quote(Path("agc.wav")) + " --set feedback=-1 --agc --save-state " +
+            Quote(Path("agc.state")));
+    EXPECT_EQ(RootAttribute(Succeed("state dump " + Quote(Path("agc.state"))), "AGC"), "1");
+    const std::vector<float> plain = ReadSamples(Path("plain.wav")), agc = ReadSamples(Path("agc.wav"));
+    ASSERT_EQ(plain.size(), agc.size());
+    // The compensation fades in from silence and never boosts during its first seconds.
+    EXPECT_LT(std::fabs(agc[20]), std::fabs(plain[20]) * 0.1f + 1e-6f);
+    double plainPower = 0, agcPower = 0;
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        plainPower += plain[i] * static_cast<double>(plain[i]);
+        agcPower += agc[i] * static_cast<double>(agc[i]);
+    }
+    EXPECT_LT(agcPower, plainPower);
+}
+
 // A render streams its file a block at a time, and gives the file that a render of
 // the whole file in memory gives, whatever the block and the options that change the
 // sound.

@@ -37,6 +37,7 @@ struct RenderArguments {
         command.add_option("--preset", options.preset, "load a preset of the user's preset file (Folder/Name, or its name)");
         command.add_option("--save-state", options.stateOut, "write the state once the settings are applied");
         command.add_flag("--tail", options.tail, "append what the plug-in keeps sounding after the input");
+        command.add_flag("--agc", options.agc, "switch the automatic gain compensation on");
         command.add_option("--format", format, "same, float, pcm16 or pcm24");
         CLI::Option* folder =
             command.add_option("--output-dir", outputDir, "render every input into this folder, named after the input");

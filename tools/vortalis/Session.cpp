@@ -3,6 +3,7 @@
 #include "engine/YYorvaneAudioEffectPlugin.h"
 #include "foundation/YException.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
+#include "shell/YStateChunk.h"
 
 #include <algorithm>
 #include <chrono>
@@ -143,6 +144,17 @@ bool Session::ApplySettings(const SessionOptions& options, std::string& error) {
             return false;
         }
         plugin_->SetParameter(parameter->id, value);
+    }
+    if (options.agc) {
+        // The gain compensation switch is no parameter: it travels in the state.
+        try {
+            std::unique_ptr<YXMLItem> root = YStateChunk::ReadDocument(plugin_->GetState());
+            root->SetAttributeInteger("AGC", 1);
+            if (!plugin_->SetState(YStateChunk::WriteDocument(*root))) throw YException(YString("the state was refused"));
+        } catch (const YException& e) {
+            error = "cannot switch the gain compensation on: " + e.Message().ToUtf8();
+            return false;
+        }
     }
     // A block of no samples hands the new values to the plug-in before anything else.
     plugin_->Process(nullptr, nullptr, 0);

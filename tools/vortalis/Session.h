@@ -20,6 +20,7 @@ struct SessionOptions {
     std::string preset;                                      // --preset NAME|PATH, after the state
     std::string stateOut;                                    // --save-state FILE
     bool tail = false;                                       // --tail
+    bool agc = false;                                        // --agc
 };
 
 // One instance of the built plug-in, loaded and prepared as a host would, with the
