@@ -61,7 +61,7 @@ TEST(Programs, CopyAndPasteCarryOnlyTheCurrentProgram) {
     const std::string text = copied.ToUtf8();
     EXPECT_EQ(text.find("upsampling"), std::string::npos);
     EXPECT_EQ(text.find("Preset1"), std::string::npos);
-    EXPECT_EQ(text.find("PresetIndex"), std::string::npos);
+    EXPECT_EQ(text.find(" PresetIndex="), std::string::npos);  // the program index; "CurrentPresetIndex" may stay
 
     plugin->SelectProgram(1);
     plugin->UpdateUpsamplingFactor(4, true);
