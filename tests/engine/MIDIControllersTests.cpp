@@ -143,6 +143,7 @@ TEST_F(MIDIControllers, ThePresetTriggerStepsWithHysteresis) {
     send(0.4);
     EXPECT_EQ(engine.TakePendingPresetSteps(), 0);
     send(0.1);
+    EXPECT_EQ(engine.TakePendingPresetSteps(), -1);
     CC(3, 16, 127);  // another channel
     EXPECT_EQ(engine.PendingPresetSteps(), 0);
     // A velocity source steps too.
