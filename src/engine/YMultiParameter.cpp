@@ -206,7 +206,7 @@ YString YMultiParameter::ValueText(double value) const {
             return plugin_.GetParameterValueNameFrom01(first.parameter, std::clamp(first.Map(x), 0.0, 1.0));
         }
     }
-    return YFormat(std::fabs(value) < 0.0001 ? YString("{0.2}%") : YString("{0.1}%")).Arg(value * 100.0);
+    return YFormat(std::fabs(value) < 0.01 ? YString("{0.2}%") : YString("{0.1}%")).Arg(value * 100.0);
 }
 
 // ---- Stored form ---------------------------------------------------------------------------
