@@ -1,8 +1,8 @@
 #include "MidiFile.h"
 
-#include "Session.h"
-
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -111,8 +111,12 @@ void ReadTrack(Cursor track, std::vector<TickEvent>& events, std::vector<TempoCh
 }  // namespace
 
 bool MidiFile::Load(const std::string& path, std::string& error) {
-    std::vector<uint8_t> bytes;
-    if (!ReadFile(path, bytes, error)) return false;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot read \"" + path + "\"";
+        return false;
+    }
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (Read(bytes, error)) return true;
     error = "\"" + path + "\" is not a standard MIDI file: " + error;
     return false;
