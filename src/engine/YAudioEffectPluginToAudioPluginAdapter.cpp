@@ -336,11 +336,27 @@ int32_t YAudioEffectPluginToAudioPluginAdapter::AttachMIDIController(int32_t par
     return slot;
 }
 
+template <typename Body>
+void YAudioEffectPluginToAudioPluginAdapter::WithControllerTables(const YString& guardName, Body&& body) {
+    YGuarded(guardName, [&] {
+        // The bindings deliver MIDI before the block: the tables are read under the
+        // block's locks, and a message that meets a state load holding parameterLock
+        // is dropped rather than waiting.
+        if (parameterLock.Acquire(0)) return;
+        struct Release {
+            YLock& lock;
+            ~Release() { lock.Release(); }
+        } release{parameterLock};
+        YScopedLock processing(processingLock);
+        body(*midiControllers_);
+    });
+}
+
 bool YAudioEffectPluginToAudioPluginAdapter::ProcessMIDIController(int32_t offset, double time, int32_t channel,
                                                                    int32_t controller, double value) {
     const bool handled = YAudioPlugin::ProcessMIDIController(offset, time, channel, controller, value);
-    YGuarded("YAudioEffectPluginToAudioPluginAdapter::ProcessMIDIController",
-             [&] { midiControllers_->ProcessController(channel + 1, controller, value); });
+    WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessMIDIController",
+                         [&](YMIDIControllers& tables) { tables.ProcessController(channel + 1, controller, value); });
     return handled;
 }
 
@@ -351,21 +367,22 @@ void YAudioEffectPluginToAudioPluginAdapter::ProcessPressure(int32_t offset, dou
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::ProcessAftertouch(int32_t channel, double value) {
-    YGuarded("YAudioEffectPluginToAudioPluginAdapter::ProcessAftertouch",
-             [&] { midiControllers_->ProcessController(channel + 1, YMIDIControllers::kAftertouch, value); });
+    WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessAftertouch", [&](YMIDIControllers& tables) {
+        tables.ProcessController(channel + 1, YMIDIControllers::kAftertouch, value);
+    });
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::ProcessPitchBend(int32_t offset, double time, int32_t channel, double value) {
     YAudioPlugin::ProcessPitchBend(offset, time, channel, value);
     // Decoded as -1..1; the tables take 0..1 like every other source.
-    YGuarded("YAudioEffectPluginToAudioPluginAdapter::ProcessPitchBend", [&] {
-        midiControllers_->ProcessController(channel + 1, YMIDIControllers::kPitchBend, std::clamp((value + 1.0) * 0.5, 0.0, 1.0));
+    WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessPitchBend", [&](YMIDIControllers& tables) {
+        tables.ProcessController(channel + 1, YMIDIControllers::kPitchBend, std::clamp((value + 1.0) * 0.5, 0.0, 1.0));
     });
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::ProcessNote(const YNoteEvent& note) {
     YAudioPlugin::ProcessNote(note);
-    YGuarded("YAudioEffectPluginToAudioPluginAdapter::ProcessNote", [&] {
-        midiControllers_->ProcessNote(note.channel + 1, note.key, note.velocity, note.on);
+    WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessNote", [&](YMIDIControllers& tables) {
+        tables.ProcessNote(note.channel + 1, note.key, note.velocity, note.on);
     });
 }

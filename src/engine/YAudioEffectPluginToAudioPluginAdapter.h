@@ -131,6 +131,8 @@ protected:
 
 private:
     void CreateParameters();
+    template <typename Body>
+    void WithControllerTables(const YString& guardName, Body&& body);
 
     std::unique_ptr<YPlugin> plugin_;
     YAudioEffectPlugin* effect_ = nullptr;

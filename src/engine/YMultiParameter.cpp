@@ -49,7 +49,10 @@ public:
     using ParameterMainBase::Definition;
     ParameterDefinition& Definition() override { return multi_.definition_; }
     int32_t GetType(int32_t) const override { return 1; }
-    YString GetName(int32_t) const override { return multi_.name; }
+    YString GetName(int32_t) const override {
+        YScopedLock lock(GlobalLock());  // a load may be replacing it
+        return multi_.name;
+    }
     YString GetValueName(int32_t) const override { return multi_.ValueText(multi_.Value()); }
     YString GetValueNameFrom01(int32_t, double value) const override { return multi_.ValueText(value); }
     double GetDefaultValue(int32_t) const override { return multi_.defaultValue; }
@@ -116,10 +119,9 @@ void YMultiParameter::SetValue(double value) {
 }
 
 void YMultiParameter::Apply() {
-    if (learning) return;
     YScopedLock lock(GlobalLock());
     // A target that leads back here (through another multiparameter) stops the loop.
-    if (applying_) return;
+    if (learning || applying_) return;
     applying_ = true;
     struct Clear {
         bool& flag;
@@ -198,6 +200,7 @@ void YMultiParameter::Advance(int32_t frames) {
 }
 
 YString YMultiParameter::ValueText(double value) const {
+    YScopedLock lock(GlobalLock());
     if (valueMode == kByFirstParameter && !targets.empty()) {
         const YMultiParameterParameter& first = targets.front();
         // Without a first target to speak for it, the value shows as a percentage.
