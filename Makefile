@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 
 .PHONY: all deps build build-native build-windows demo test test-native test-windows \
-        test-asan test-tsan bench clean
+        test-asan test-tsan fuzz bench clean
 
 all: build
 
@@ -63,6 +63,14 @@ test-tsan: deps
 	@rm -f build/tsan/test-results/*.xml && mkdir -p build/tsan/test-results
 	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --test-dir build/tsan $(CTEST_FLAGS)
 	@scripts/test-summary build/tsan
+
+# Every fuzz target (libFuzzer, clang) for FUZZ_SECONDS each from the committed seeds;
+# new inputs are kept in build/fuzz/corpus, crashes and hangs in build/fuzz/findings.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS) --target vortalis_fuzzers
+	@scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
 
 bench: deps
 	@cmake --preset bench >/dev/null

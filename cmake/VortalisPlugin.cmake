@@ -4,12 +4,14 @@
 # a VST 3 bundle next to it by a post-build step:
 #   <name>.vst3/Contents/x86_64-linux/<name>.so
 #   <name>.vst3/Contents/x86_64-win/<name>.vst3
+#   <name>.vst3/Contents/Resources/moduleinfo.json
 set(VORTALIS_PLUGIN_FOLDER ${CMAKE_BINARY_DIR}/plugins)
+include(${CMAKE_CURRENT_LIST_DIR}/ModuleIdentity.cmake)
 
 function(vortalis_plugin name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINK;INCLUDE" ${ARGN})
   add_library(${name} SHARED ${PROJECT_SOURCE_DIR}/src/shell/YLibraryEntry.cpp ${ARG_SOURCES})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${ARG_INCLUDE})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${VORTALIS_GENERATED_FOLDER} ${ARG_INCLUDE})
   target_link_libraries(${name} PRIVATE vortalis_bindings ${ARG_LINK} vortalis_warnings)
   set_target_properties(${name} PROPERTIES
     PREFIX ""
@@ -26,5 +28,7 @@ function(vortalis_plugin name)
   endif()
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${name}> ${bundle_binary}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VORTALIS_GENERATED_FOLDER}/moduleinfo.json
+            ${VORTALIS_PLUGIN_FOLDER}/${name}.vst3/Contents/Resources/moduleinfo.json
     COMMENT "Bundle ${name}.vst3")
 endfunction()

@@ -76,6 +76,15 @@ struct YHostTransport {
     int64_t samplePosition = 0;    // block start, samples
 };
 
+// An edit gesture of the plug-in's editor as the host saw it: 'b' begin, 'p' a value
+// (VST 3 performEdit, VST 2 automate), 'e' end.
+struct YHostGesture {
+    char kind = 0;
+    uint32_t id = 0;
+};
+
+class YHostWindow;
+
 struct YHostMIDIEvent {
     int32_t offset = 0;  // samples into the block
     uint8_t status = 0;
@@ -132,6 +141,24 @@ public:
     std::vector<YHostMIDIEvent> TakeMIDIOutput() { return std::exchange(midiOutput_, {}); }
     virtual std::vector<YHostAutomation> TakeAutomation() { return std::exchange(automation_, {}); }
 
+    // ---- Editor (the host's user-interface thread) --------------------------------------------
+    // Opens the plug-in's editor in window, sized to what the plug-in asks (VST 2:
+    // effEditGetRect, effEditOpen; VST 3: createView, setFrame, getSize, attached). False
+    // when the plug-in has none or refused. The window must outlive the editor.
+    virtual bool OpenEditor(YHostWindow& window) = 0;
+    virtual void CloseEditor() = 0;
+    // The editor's size as the plug-in reports it.
+    virtual bool EditorSize(int32_t& width, int32_t& height) = 0;
+    // The user drags the window's border to width x height: the plug-in corrects the
+    // size (checkSizeConstraint), the window takes it, the editor follows (onSize).
+    // False where the format has no resizing by the host (VST 2).
+    virtual bool ResizeEditor(int32_t& width, int32_t& height) = 0;
+    // One pass of the host's user-interface loop: the window system's events, then
+    // effEditIdle (VST 2) or the run loop's ready handlers and due timers (VST 3).
+    virtual void IdleEditor() = 0;
+    // The editor's gestures since the last call.
+    virtual std::vector<YHostGesture> TakeGestures() { return std::exchange(gestures_, {}); }
+
     // ---- State, latency, tail -------------------------------------------------------------
     virtual YByteBuffer GetState() = 0;
     virtual bool SetState(const YByteBuffer& state) = 0;
@@ -149,4 +176,5 @@ protected:
     std::vector<YHostMIDIEvent> midiInput_;
     std::vector<YHostMIDIEvent> midiOutput_;
     std::vector<YHostAutomation> automation_;
+    std::vector<YHostGesture> gestures_;
 };

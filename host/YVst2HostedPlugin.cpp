@@ -1,5 +1,8 @@
 #include "host/YVst2HostedPlugin.h"
 
+#include "host/YHostWindow.h"
+#include "shell/vst2/VstEditor.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -43,6 +46,7 @@ std::unique_ptr<YVst2HostedPlugin> YVst2HostedPlugin::Create(const std::shared_p
 
 YVst2HostedPlugin::~YVst2HostedPlugin() {
     if (effect_ == nullptr) return;
+    CloseEditor();
     Suspend();
     Dispatch(effClose);  // the plug-in deletes itself
     effect_ = nullptr;
@@ -64,9 +68,16 @@ VstIntPtr YVst2HostedPlugin::OnHostCall(VstInt32 opcode, VstInt32 index, VstIntP
         case audioMasterVersion: return options_.hostVersion;
         case audioMasterAutomate:
             automation_.push_back(YHostAutomation{static_cast<uint32_t>(index), opt});
+            gestures_.push_back(YHostGesture{'p', static_cast<uint32_t>(index)});
             if (options_.echoAutomation && effect_) effect_->setParameter(effect_, index, options_.echoValue);
             return 1;
         case audioMasterWantMidi: wantsMIDI_ = true; return 1;
+        case audioMasterBeginEdit: gestures_.push_back(YHostGesture{'b', static_cast<uint32_t>(index)}); return 1;
+        case audioMasterEndEdit: gestures_.push_back(YHostGesture{'e', static_cast<uint32_t>(index)}); return 1;
+        case audioMasterSizeWindow:
+            if (editorWindow_ == nullptr) return 0;
+            editorWindow_->Resize(index, static_cast<int32_t>(value));
+            return 1;
         case audioMasterGetTime: {
             ++timeRequests_;
             lastTimeRequest_ = static_cast<VstInt32>(value);
@@ -250,3 +261,37 @@ bool YVst2HostedPlugin::SetState(const YByteBuffer& state) {
 }
 
 int64_t YVst2HostedPlugin::Tail() { return Dispatch(effGetTailSize); }
+
+// ---- Editor ------------------------------------------------------------------------------------
+
+bool YVst2HostedPlugin::EditorSize(int32_t& width, int32_t& height) {
+    if ((effect_->flags & effFlagsHasEditor) == 0) return false;
+    ERect* rect = nullptr;
+    if (Dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) return false;
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+    return true;
+}
+
+bool YVst2HostedPlugin::OpenEditor(YHostWindow& window) {
+    CloseEditor();
+    int32_t width = 0, height = 0;
+    if (!EditorSize(width, height)) return false;
+    window.Resize(width, height);
+    window.ProcessEvents();
+    if (Dispatch(effEditOpen, 0, 0, window.Handle()) == 0) return false;
+    editorWindow_ = &window;
+    return true;
+}
+
+void YVst2HostedPlugin::CloseEditor() {
+    if (editorWindow_ == nullptr) return;
+    Dispatch(effEditClose);
+    editorWindow_ = nullptr;
+}
+
+void YVst2HostedPlugin::IdleEditor() {
+    if (editorWindow_ == nullptr) return;
+    editorWindow_->ProcessEvents();
+    Dispatch(effEditIdle);
+}

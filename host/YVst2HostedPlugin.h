@@ -41,6 +41,11 @@ public:
     bool SetState(const YByteBuffer& state) override;
     int32_t Latency() override { return effect_->initialDelay; }
     int64_t Tail() override;
+    bool OpenEditor(YHostWindow& window) override;
+    void CloseEditor() override;
+    bool EditorSize(int32_t& width, int32_t& height) override;
+    bool ResizeEditor(int32_t&, int32_t&) override { return false; }
+    void IdleEditor() override;
 
     // ---- Raw access ------------------------------------------------------------------------
     Vst2::AEffect* Effect() const { return effect_; }
@@ -81,4 +86,5 @@ private:
     bool wantsMIDI_ = false;
     int32_t timeRequests_ = 0;
     Vst2::VstInt32 lastTimeRequest_ = 0;
+    YHostWindow* editorWindow_ = nullptr;  // while the editor is open
 };

@@ -1,8 +1,10 @@
 #include "host/YVst3HostObjects.h"
 
+#include "host/YHostWindow.h"
 #include "shell/vst3/Vst3Text.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 using namespace Vst3;
@@ -20,19 +22,22 @@ tresult HostApplication::createInstance(TUID, TUID, void** obj) {
     return kResultFalse;
 }
 
-tresult ComponentHandler::beginEdit(ParamID) {
+tresult ComponentHandler::beginEdit(ParamID id) {
     ++beginEdits;
+    gestures.emplace_back('b', id);
     return kResultOk;
 }
 
 tresult ComponentHandler::performEdit(ParamID id, ParamValue valueNormalized) {
     edits.push_back(Edit{id, valueNormalized});
+    gestures.emplace_back('p', id);
     if (onPerformEdit) onPerformEdit(id, valueNormalized);
     return kResultOk;
 }
 
-tresult ComponentHandler::endEdit(ParamID) {
+tresult ComponentHandler::endEdit(ParamID id) {
     ++endEdits;
+    gestures.emplace_back('e', id);
     return kResultOk;
 }
 
@@ -135,6 +140,92 @@ tresult EventList::getEvent(int32_t index, Event& e) {
 tresult EventList::addEvent(Event& e) {
     events_.push_back(e);
     return kResultOk;
+}
+
+}  // namespace YVst3Host
+
+namespace YVst3Host {
+
+// ---- PlugFrame ------------------------------------------------------------------------------
+
+namespace {
+
+int64_t NowMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+PlugFrame::~PlugFrame() {
+    for (auto& entry : handlers_) entry.first->release();
+    for (Timer& timer : timers_) timer.handler->release();
+}
+
+tresult PlugFrame::resizeView(IPlugView* view, ViewRect* newSize) {
+    if (view == nullptr || newSize == nullptr) return kInvalidArgument;
+    window_.Resize(newSize->right - newSize->left, newSize->bottom - newSize->top);
+    return view->onSize(newSize);
+}
+
+tresult PlugFrame::registerEventHandler(IEventHandler* handler, FileDescriptor fd) {
+    if (handler == nullptr) return kInvalidArgument;
+    handler->addRef();
+    handlers_.emplace_back(handler, fd);
+    return kResultOk;
+}
+
+tresult PlugFrame::unregisterEventHandler(IEventHandler* handler) {
+    for (auto it = handlers_.begin(); it != handlers_.end(); ++it) {
+        if (it->first == handler) {
+            it->first->release();
+            handlers_.erase(it);
+            return kResultOk;
+        }
+    }
+    return kResultFalse;
+}
+
+tresult PlugFrame::registerTimer(ITimerHandler* handler, TimerInterval milliseconds) {
+    if (handler == nullptr) return kInvalidArgument;
+    handler->addRef();
+    const auto interval = static_cast<int64_t>(milliseconds);
+    timers_.push_back(Timer{handler, interval, NowMilliseconds() + interval});
+    return kResultOk;
+}
+
+tresult PlugFrame::unregisterTimer(ITimerHandler* handler) {
+    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+        if (it->handler == handler) {
+            it->handler->release();
+            timers_.erase(it);
+            return kResultOk;
+        }
+    }
+    return kResultFalse;
+}
+
+void PlugFrame::Dispatch() {
+    // A handler may unregister itself or others while it runs: work on a copy that
+    // holds its own references.
+    auto handlers = handlers_;
+    for (auto& entry : handlers) entry.first->addRef();
+    for (auto& entry : handlers)
+        if (YHostWindow::Readable(entry.second)) entry.first->onFDIsSet(entry.second);
+    for (auto& entry : handlers) entry.first->release();
+    const int64_t now = NowMilliseconds();
+    std::vector<ITimerHandler*> due;
+    for (Timer& timer : timers_) {
+        if (now < timer.due) continue;
+        timer.due = now + timer.interval;
+        timer.handler->addRef();
+        due.push_back(timer.handler);
+    }
+    for (ITimerHandler* handler : due) {
+        ++timerCalls_;
+        handler->onTimer();
+        handler->release();
+    }
 }
 
 }  // namespace YVst3Host

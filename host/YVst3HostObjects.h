@@ -10,12 +10,15 @@
 #include "shell/vst3/IEventList.h"
 #include "shell/vst3/IHostApplication.h"
 #include "shell/vst3/IParameterChanges.h"
+#include "shell/vst3/IPlugView.h"
 #include "shell/vst3/Vst3Object.h"
 
 #include <cstdint>
 #include <functional>
 #include <utility>
 #include <vector>
+
+class YHostWindow;
 
 namespace YVst3Host {
 
@@ -28,6 +31,40 @@ public:
 
 private:
     YString name_;
+};
+
+// The frame of an open editor view: resizes the host window when the view asks, and
+// is the host's run loop on Linux (descriptors and timers the view registers, served
+// by Dispatch).
+class PlugFrame : public Vst3::YVst3Object<Vst3::IPlugFrame, Vst3::IRunLoop> {
+public:
+    explicit PlugFrame(YHostWindow& window) : window_(window) {}
+
+    Vst3::tresult SMTG_STDMETHODCALLTYPE resizeView(Vst3::IPlugView* view, Vst3::ViewRect* newSize) override;
+    Vst3::tresult SMTG_STDMETHODCALLTYPE registerEventHandler(Vst3::IEventHandler* handler, Vst3::FileDescriptor fd) override;
+    Vst3::tresult SMTG_STDMETHODCALLTYPE unregisterEventHandler(Vst3::IEventHandler* handler) override;
+    Vst3::tresult SMTG_STDMETHODCALLTYPE registerTimer(Vst3::ITimerHandler* handler, Vst3::TimerInterval milliseconds) override;
+    Vst3::tresult SMTG_STDMETHODCALLTYPE unregisterTimer(Vst3::ITimerHandler* handler) override;
+
+    // Calls the handlers whose descriptor is readable and the timers that are due.
+    void Dispatch();
+    // What is registered now (the view must take everything back when it goes).
+    std::size_t Registrations() const { return handlers_.size() + timers_.size(); }
+    int32_t TimerCalls() const { return timerCalls_; }
+
+protected:
+    ~PlugFrame() override;
+
+private:
+    struct Timer {
+        Vst3::ITimerHandler* handler;
+        int64_t interval;
+        int64_t due;
+    };
+    YHostWindow& window_;
+    std::vector<std::pair<Vst3::IEventHandler*, Vst3::FileDescriptor>> handlers_;
+    std::vector<Timer> timers_;
+    int32_t timerCalls_ = 0;
 };
 
 // Records what the controller reports: edits and restart requests.
@@ -44,6 +81,8 @@ public:
     Vst3::tresult SMTG_STDMETHODCALLTYPE restartComponent(int32_t flags) override;
 
     std::vector<Edit> edits;
+    // Gestures in order: 'b' begin, 'p' perform, 'e' end.
+    std::vector<std::pair<char, Vst3::ParamID>> gestures;
     std::vector<int32_t> restarts;
     int32_t beginEdits = 0;
     int32_t endEdits = 0;

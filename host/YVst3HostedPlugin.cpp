@@ -1,5 +1,8 @@
 #include "host/YVst3HostedPlugin.h"
 
+#include "host/YHostWindow.h"
+#include "platform/PlatformAbi.h"
+
 #include "shell/vst3/IMidiMapping.h"
 #include "shell/vst3/Speakers.h"
 #include "shell/vst3/Vst3Text.h"
@@ -91,6 +94,7 @@ std::unique_ptr<YVst3HostedPlugin> YVst3HostedPlugin::Create(const std::shared_p
 }
 
 YVst3HostedPlugin::~YVst3HostedPlugin() {
+    CloseEditor();
     Deactivate();
     if (controller_) controller_->setComponentHandler(nullptr);
     if (controller_ && !singleComponent_ && controllerInitialized_) controller_->terminate();
@@ -356,4 +360,78 @@ int32_t YVst3HostedPlugin::Latency() { return static_cast<int32_t>(processor_->g
 int64_t YVst3HostedPlugin::Tail() {
     const uint32_t tail = processor_->getTailSamples();
     return tail == kInfiniteTail ? -1 : static_cast<int64_t>(tail);
+}
+
+// ---- Editor ------------------------------------------------------------------------------------
+
+namespace {
+
+const char* NativeWindowType() {
+    return Platform::kWindowsTarget ? kPlatformTypeHWND : kPlatformTypeX11EmbedWindowID;
+}
+
+}  // namespace
+
+bool YVst3HostedPlugin::EditorSize(int32_t& width, int32_t& height) {
+    YVst3Ptr<IPlugView> view = view_;
+    if (!view) view = YVst3Ptr<IPlugView>(controller_->createView(ViewType::kEditor));
+    ViewRect rect{};
+    if (!view || view->getSize(&rect) != kResultOk) return false;
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    return true;
+}
+
+bool YVst3HostedPlugin::OpenEditor(YHostWindow& window) {
+    CloseEditor();
+    view_ = YVst3Ptr<IPlugView>(controller_->createView(ViewType::kEditor));
+    if (!view_ || view_->isPlatformTypeSupported(NativeWindowType()) != kResultOk) {
+        view_.Reset();
+        return false;
+    }
+    frame_ = YVst3Ptr<YVst3Host::PlugFrame>(new YVst3Host::PlugFrame(window));
+    view_->setFrame(frame_.Get());
+    ViewRect rect{};
+    if (view_->getSize(&rect) == kResultOk) window.Resize(rect.right - rect.left, rect.bottom - rect.top);
+    window.ProcessEvents();
+    if (view_->attached(window.Handle(), NativeWindowType()) != kResultOk) {
+        view_->setFrame(nullptr);
+        view_.Reset();
+        frame_.Reset();
+        return false;
+    }
+    editorWindow_ = &window;
+    return true;
+}
+
+void YVst3HostedPlugin::CloseEditor() {
+    if (!view_) return;
+    if (editorWindow_) view_->removed();
+    view_->setFrame(nullptr);
+    view_.Reset();
+    frame_.Reset();
+    editorWindow_ = nullptr;
+}
+
+bool YVst3HostedPlugin::ResizeEditor(int32_t& width, int32_t& height) {
+    if (!view_ || editorWindow_ == nullptr || view_->canResize() != kResultOk) return false;
+    ViewRect rect{0, 0, width, height};
+    if (view_->checkSizeConstraint(&rect) != kResultOk) return false;
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    editorWindow_->Resize(width, height);
+    return view_->onSize(&rect) == kResultOk;
+}
+
+void YVst3HostedPlugin::IdleEditor() {
+    if (editorWindow_ == nullptr) return;
+    editorWindow_->ProcessEvents();
+    frame_->Dispatch();
+}
+
+std::vector<YHostGesture> YVst3HostedPlugin::TakeGestures() {
+    std::vector<YHostGesture> taken;
+    for (const auto& [kind, id] : handler_->gestures) taken.push_back(YHostGesture{kind, id});
+    handler_->gestures.clear();
+    return taken;
 }

@@ -37,6 +37,16 @@ public:
     int32_t Latency() override;
     int64_t Tail() override;
     std::vector<YHostAutomation> TakeAutomation() override;
+    bool OpenEditor(YHostWindow& window) override;
+    void CloseEditor() override;
+    bool EditorSize(int32_t& width, int32_t& height) override;
+    bool ResizeEditor(int32_t& width, int32_t& height) override;
+    void IdleEditor() override;
+    std::vector<YHostGesture> TakeGestures() override;
+    // The open view, or null.
+    Vst3::IPlugView* EditorView() const { return view_.Get(); }
+    // The open view's frame (its run loop on Linux), or null.
+    YVst3Host::PlugFrame* EditorFrame() const { return frame_.Get(); }
 
     // ---- Raw access ---------------------------------------------------------------------
     Vst3::IPluginFactory* Factory() const { return factory_.Get(); }
@@ -75,6 +85,9 @@ private:
     Vst3::YVst3Ptr<YVst3Host::ParameterChanges> changes_;
     Vst3::YVst3Ptr<YVst3Host::EventList> inputEvents_;
     Vst3::YVst3Ptr<YVst3Host::EventList> outputEvents_;
+    Vst3::YVst3Ptr<Vst3::IPlugView> view_;
+    Vst3::YVst3Ptr<YVst3Host::PlugFrame> frame_;
+    YHostWindow* editorWindow_ = nullptr;
     bool singleComponent_ = false;
     bool controllerInitialized_ = false;
     bool active_ = false;

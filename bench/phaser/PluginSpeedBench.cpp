@@ -17,6 +17,10 @@
 //   EffectVsChain/2/10              ProcessBlock against its all-pass chain alone
 //   EffectVsSerialBound/2/100       ProcessBlock against a bare chain of dependent
 //                                   multiply-adds, as many as the stages
+//   DenormalInput/<stages>          ProcessAudio of three instances fed silence,
+//                                   noise at -300 dB and noise at -6 dB, timed in
+//                                   turn: ns per sample per channel of each, and the
+//                                   quiet inputs' cost against the loud one's
 //
 // Stereo, 512-frame blocks at 48 kHz; ns_per_frame counts host frames.
 #include "ChainBlock.h"
@@ -33,6 +37,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -159,6 +164,63 @@ void Macros(benchmark::State& state) {
         [&] { plain->ProcessAudio(in.table, plainOut.table, kFrames, true); });
 }
 BENCHMARK(Macros)->UseManualTime();
+
+// Denormal-range work must cost no more than loud input: silence and noise far below
+// hearing decay through the feedback and the all-pass memories towards the smallest
+// numbers the processor has, where some processors slow down many times over.
+void DenormalInput(benchmark::State& state) {
+    const int stages = static_cast<int>(state.range(0));
+    constexpr int kChannels = 2, kBlocks = 16;
+    const double levels[3] = {0.0, std::pow(10.0, -300.0 / 20.0), std::pow(10.0, -6.0 / 20.0)};
+    std::unique_ptr<YAudioPlugin> plugins[3];
+    std::vector<std::vector<float>> sources[3];  // kBlocks blocks of noise per level, channel after channel
+    uint32_t seed = 1;
+    for (int level = 0; level < 3; ++level) {
+        plugins[level].reset(CreateAudioPlugin());
+        auto& engine = static_cast<YAudioEffectPluginToAudioPluginAdapter&>(*plugins[level]);
+        static_cast<P*>(engine.Effect())->Definition(P::kMode).value = stages;
+        static_cast<P*>(engine.Effect())->Definition(P::kFeedback).value = 0.9;
+        plugins[level]->SetSampleRate(kRate);
+        plugins[level]->SetChannels(kChannels, kChannels);
+        plugins[level]->InitProcessing();
+        sources[level].assign(kBlocks * kChannels, std::vector<float>(kFrames));
+        for (auto& channel : sources[level])
+            for (float& x : channel) {
+                seed = seed * 1664525u + 1013904223u;
+                x = static_cast<float>(levels[level] * (static_cast<double>(seed >> 8) / 8388608.0 - 1.0));
+            }
+    }
+    // The road adds its offset to the inputs in place: each block is copied in first.
+    std::vector<float> inputs(kChannels * kFrames), outputs(kChannels * kFrames);
+    float* in[kChannels] = {inputs.data(), inputs.data() + kFrames};
+    float* out[kChannels] = {outputs.data(), outputs.data() + kFrames};
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> times[3];
+    int block = 0;
+    for (auto _ : state) {
+        double total = 0.0;
+        for (int level = 0; level < 3; ++level) {
+            for (int c = 0; c < kChannels; ++c)
+                std::copy(sources[level][block * kChannels + c].begin(), sources[level][block * kChannels + c].end(), in[c]);
+            const auto start = Clock::now();
+            plugins[level]->ProcessAudio(in, out, kFrames, true);
+            const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            times[level].push_back(seconds);
+            total += seconds;
+        }
+        block = (block + 1) % kBlocks;
+        state.SetIterationTime(total);
+    }
+    const char* names[3] = {"silence", "minus300dB", "minus6dB"};
+    double medians[3];
+    for (int level = 0; level < 3; ++level) {
+        medians[level] = Median(times[level]);
+        state.counters[std::string(names[level]) + "_ns_per_sample_channel"] = medians[level] * 1e9 / (kFrames * kChannels);
+    }
+    state.counters["silence_ratio"] = medians[0] / medians[2];
+    state.counters["minus300dB_ratio"] = medians[1] / medians[2];
+}
+BENCHMARK(DenormalInput)->ArgNames({"stages"})->Arg(10)->Arg(100)->UseManualTime()->MinTime(2.0);
 
 namespace portable {
 #include "PeakLoop.h"

@@ -502,7 +502,7 @@ VortalisEditor::VortalisEditor(YYorvaneAudioEffectPlugin& plugin)
     lastIdle_ = std::chrono::steady_clock::now();
 }
 
-VortalisEditor::~VortalisEditor() = default;
+VortalisEditor::~VortalisEditor() { Detach(); }
 
 void VortalisEditor::Build() {
     auto view = std::make_unique<View>(*this);
@@ -528,6 +528,17 @@ void VortalisEditor::SetSize(int32_t width, int32_t height) {
     window_.SetSize(std::max(kMinimumWidth, static_cast<float>(width) / scale),
                     std::max(kMinimumHeight, static_cast<float>(height) / scale), scale);
     shapeEditor_->onPreviewChanged();
+    if (platformView_) {
+        platformView_->Resize();
+        // The size a user gives the open editor is the one the next editor opens with;
+        // stored when the window closes, not at every step of a drag on its border.
+        sizeChanged_ = true;
+    }
+}
+
+void VortalisEditor::GetMinimumSize(int32_t& width, int32_t& height) const {
+    width = static_cast<int32_t>(std::ceil(kMinimumWidth * window_.Scale()));
+    height = static_cast<int32_t>(std::ceil(kMinimumHeight * window_.Scale()));
 }
 
 void VortalisEditor::SetScale(float scale) {
@@ -549,7 +560,46 @@ void VortalisEditor::ChangeZoom(int32_t percent) {
     plugin_.SetEditorMode(percent);
 }
 
-bool VortalisEditor::Attach(void* parentWindow) { return parentWindow == nullptr; }
+bool VortalisEditor::Attach(void* parentWindow, YChildWindowRunLoop* runLoop) {
+    return YGuarded("VortalisEditor::Attach", false, [&] {
+        Detach();
+        platformView_ = YPlatformView::Open(parentWindow, runLoop, window_, [this] { Update(); });
+        if (!platformView_) return false;
+        Update();
+        platformView_->Present();
+        return true;
+    });
+}
+
+void VortalisEditor::Detach() {
+    // Events, captures and popups belong to the window that goes.
+    window_.MouseLeave();
+    platformView_.reset();
+    if (!sizeChanged_) return;
+    sizeChanged_ = false;
+    int32_t width, height;
+    GetSize(width, height);
+    YGuarded("VortalisEditor::Detach", [&] { plugin_.SetDefaultSize(width, height); });
+}
+
+bool VortalisEditor::HostKey(int32_t kind, int32_t value) {
+    return YGuarded("VortalisEditor::HostKey", false, [&] {
+        YKeyEvent event;
+        event.modifiers = Modifiers();
+        if (kind == kCharacterEvent) {
+            event.kind = YKeyEvent::Kind::Character;
+            event.character = static_cast<char16_t>(value);
+        } else {
+            event.kind = kind == kKeyUpEvent ? YKeyEvent::Kind::KeyUp : YKeyEvent::Kind::KeyDown;
+            event.key = value;
+        }
+        const bool used = window_.Key(event);
+        if (platformView_) platformView_->Present();
+        return used;
+    });
+}
+
+uint32_t VortalisEditor::Modifiers() const { return platformView_ ? platformView_->Modifiers() : 0; }
 
 void VortalisEditor::ShowPage(Page page) {
     page_ = page;
@@ -571,7 +621,16 @@ void VortalisEditor::Refresh() {
 }
 
 void VortalisEditor::Idle() {
-    YGuarded("VortalisEditor::Idle", [&] {
+    if (platformView_) {
+        platformView_->PumpEvents();
+        return;
+    }
+    Update();
+    window_.Paint();
+}
+
+void VortalisEditor::Update() {
+    YGuarded("VortalisEditor::Update", [&] {
         const auto now = std::chrono::steady_clock::now();
         const float seconds = std::chrono::duration<float>(now - lastIdle_).count();
         lastIdle_ = now;
@@ -582,7 +641,6 @@ void VortalisEditor::Idle() {
         UpdateEnabled();
         window_.Sync();
         UpdateLive(std::min(seconds, 1.0f));
-        window_.Paint();
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/YPlatformView.h"
 #include "editor/YWindow.h"
 #include "shell/YAudioPlugin.h"
 
@@ -37,10 +38,16 @@ public:
     void GetSize(int32_t& width, int32_t& height) const override;
     // A size in pixels: the layout stretches (down to the minimum) at the current scale.
     void SetSize(int32_t width, int32_t height) override;
+    void GetMinimumSize(int32_t& width, int32_t& height) const override;
     void Refresh() override;
+    // In a window with a timer of its own the window's tick does the work; under a
+    // host that drives the window through its idle calls this runs the window.
     void Idle() override;
-    // The window layer is not part of this build: off-screen only.
-    bool Attach(void* parentWindow) override;
+    bool Attach(void* parentWindow, YChildWindowRunLoop* runLoop) override;
+    void Detach() override;
+    bool Attached() const override { return platformView_ != nullptr; }
+    bool HostKey(int32_t kind, int32_t value) override;
+    uint32_t Modifiers() const override;
 
     // ---- Headless use and tests ----------------------------------------------------------------
     YWindow& Window() { return window_; }
@@ -62,6 +69,9 @@ private:
     class View;
     class Header;
     void Build();
+    // The work of one refresh: takes the posted updates, follows the plug-in and
+    // repaints what changed.
+    void Update();
     void UpdateLive(float seconds);
     void UpdateEnabled();
     void ChangeZoom(int32_t percent);
@@ -69,11 +79,13 @@ private:
     YYorvaneAudioEffectPlugin& plugin_;
     VortalisAudioEffectPlugin& effect_;
     YWindow window_;
+    std::unique_ptr<YPlatformView> platformView_;  // while shown in a host window; goes before window_
     View* view_ = nullptr;
     YSignalGeneratorEditor* shapeEditor_ = nullptr;
     std::vector<YControl*> parameterControls_;
     Page page_ = Page::Phaser;
     bool touch_ = false;
+    bool sizeChanged_ = false;  // by the host or the zoom while shown; stored on closing
     std::chrono::steady_clock::time_point lastIdle_;
 };
 

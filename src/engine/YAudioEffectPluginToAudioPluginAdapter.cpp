@@ -1,12 +1,34 @@
 #include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
 
 #include "foundation/YException.h"
+#include "foundation/YThread.h"
 
 #include <algorithm>
+
+// Carries out the preset steps that the trigger parameters record on the audio thread.
+// It looks every 50 ms: the audio thread only adds to an atomic counter and never
+// wakes anything, and a step a few blocks late is not heard as late.
+class YAudioEffectPluginToAudioPluginAdapter::PresetStepThread : public YWorkerThread {
+public:
+    static constexpr uint32_t kPeriodMs = 50;
+    explicit PresetStepThread(YAudioEffectPluginToAudioPluginAdapter& engine) : YWorkerThread(kPeriodMs), engine_(engine) {}
+
+protected:
+    void Pass() override {
+        if (engine_.PendingPresetSteps() != 0) engine_.CarryOutPresetSteps();
+    }
+
+private:
+    YAudioEffectPluginToAudioPluginAdapter& engine_;
+};
 
 YAudioEffectPluginToAudioPluginAdapter::YAudioEffectPluginToAudioPluginAdapter() = default;
 
 YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter() {
+    if (presetThread_) {
+        presetThread_->Stop();
+        presetThread_->Wait();
+    }
     // The editor and the parameter objects point into the effect: they go first.
     DestroyEditor();
     ClearAutomationAdapters();
@@ -34,6 +56,7 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& product, 
     if (effect_->NeedsHostSync()) needsHostSync = true;
     SetupPins(1, GetSurroundSetting() != 0);
     CreateParameters();
+    OpenPresets();
     // A state the user saved as the default replaces the built-in defaults.
     LoadDefaultSettings();
     PostInitialize();
@@ -82,6 +105,39 @@ void YAudioEffectPluginToAudioPluginAdapter::CreateParameters() {
         this);
 }
 
+void YAudioEffectPluginToAudioPluginAdapter::OpenPresets() {
+    presets_ = std::make_unique<YPresetManagerT<YAudioEffectPluginToAudioPluginAdapter>>(*this);
+    presets_->SetPrefix(productName);
+    // Never fails: an unreadable file leaves the instance with an empty preset tree.
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::OpenPresets", [&] { presets_->Open(); });
+}
+
+bool YAudioEffectPluginToAudioPluginAdapter::StorePreset(YXMLItem& preset, YPresetManagerBase&, bool) {
+    YStoreArchive archive(preset, false);
+    StoreSettings(archive);
+    preset.RemoveAttribute("CurrentPresetIndex");
+    return true;
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::LoadPreset(YXMLItem& preset, YPresetManagerBase&) {
+    YStoreArchive archive(preset, true);
+    StoreSettings(archive);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::StorePresetIndex(YStoreArchive& archive) {
+    if (!presets_) return;
+    int32_t index = presets_->CurrentPresetIndex();
+    archive.IntegerAlways("CurrentPresetIndex", index);
+    if (archive.Loading()) presets_->SetCurrentPresetIndex(index);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::CarryOutPresetSteps() {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::CarryOutPresetSteps", [&] {
+        const int32_t steps = TakePendingPresetSteps();
+        if (steps != 0 && presets_) presets_->Step(steps);
+    });
+}
+
 ParameterMainBase* YAudioEffectPluginToAudioPluginAdapter::Parameter(int32_t index) const {
     return index >= 0 && index < static_cast<int32_t>(parameters_.size()) ? parameters_[index] : nullptr;
 }
@@ -108,6 +164,12 @@ void YAudioEffectPluginToAudioPluginAdapter::InitProcessing() {
         if (latency != reportedLatency_) {
             reportedLatency_ = latency;
             if (GetAdapter()) GetAdapter()->ReportLatency();
+        }
+        // Preset steps need a thread of their own only once the instance processes.
+        if (!presetThread_) {
+            auto thread = std::make_unique<PresetStepThread>(*this);
+            thread->Start(YThread::Priority::Low);
+            presetThread_ = std::move(thread);
         }
     });
 }
@@ -305,6 +367,7 @@ void YAudioEffectPluginToAudioPluginAdapter::StoreSettings(YStoreArchive& archiv
 void YAudioEffectPluginToAudioPluginAdapter::StoreStandardSettings(YStoreArchive& archive) {
     StoreControllers(archive);
     StoreMultiParameters(archive);
+    StorePresetIndex(archive);
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::StoreControllers(YStoreArchive& archive) {

@@ -5,6 +5,7 @@
 #include "engine/YAudioEffectPlugin.h"
 #include "engine/YMIDIControllers.h"
 #include "engine/YMultiParameter.h"
+#include "presets/YPresetManagerT.h"
 #include "shell/YAudioPlugin.h"
 
 #include <array>
@@ -52,8 +53,8 @@ public:
     void Store(YStoreArchive& archive) override;
     // The effect's parameters, shape and MIDI settings, then the standard settings.
     virtual void StoreSettings(YStoreArchive& archive);
-    // The controller tables and the multiparameters (then, in subclasses, what
-    // follows them in the document).
+    // The controller tables, the multiparameters, then (in subclasses, what follows
+    // them in the document and) the preset index ("CurrentPresetIndex", always written).
     virtual void StoreStandardSettings(YStoreArchive& archive);
     void StoreControllers(YStoreArchive& archive);
     void StoreMultiParameters(YStoreArchive& archive);
@@ -76,10 +77,24 @@ public:
     void Panic();
 
     // Preset steps asked for by the trigger parameters (and by other threads), kept
-    // until the preset manager takes them.
+    // until the preset worker takes them. Any thread, the audio thread included: only
+    // an atomic counter changes.
     void RequestPresetStep(int32_t step) { pendingPresetSteps_ += step; }
     int32_t PendingPresetSteps() const { return pendingPresetSteps_.load(); }
     int32_t TakePendingPresetSteps() { return pendingPresetSteps_.exchange(0); }
+    // Loads the preset the pending steps lead to. The preset worker calls it (any
+    // thread but the audio thread): unpacking a preset allocates, and loading takes
+    // parameterLock, editorLock and processingLock like a state load.
+    void CarryOutPresetSteps();
+
+    // ---- Presets (user-interface thread) -------------------------------------------------
+    // The user's preset file, opened in Initialize with the product's name as prefix.
+    YPresetManagerBase& Presets() { return *presets_; }
+    // The preset manager's owner: the settings (effect parameters and standard
+    // settings) into a "preset" element, and back. A preset does not carry the
+    // instance's "CurrentPresetIndex".
+    bool StorePreset(YXMLItem& preset, YPresetManagerBase& manager, bool replacing);
+    void LoadPreset(YXMLItem& preset, YPresetManagerBase& manager);
 
     // ---- Multiparameters and MIDI controllers ---------------------------------------------
     YMultiParameter& MultiParameter(int32_t number) { return *multiParameters_[static_cast<std::size_t>(number)]; }
@@ -116,6 +131,8 @@ protected:
     virtual void InitProcessing_UnLockedPart() {}
     // The channels the host gives the plug-in.
     int32_t HostChannelCount() const;
+    // "CurrentPresetIndex": always written, unchanged when absent.
+    void StorePresetIndex(YStoreArchive& archive);
 
     void PreBlock(float** inputs, float** outputs, int32_t frames) override;
     void PrepareForProcessingOnce(float** inputs, float** outputs, int32_t frames) override;
@@ -130,9 +147,12 @@ protected:
     int32_t version_ = kSettingsVersion;
 
 private:
+    class PresetStepThread;
+
     void CreateParameters();
     template <typename Body>
     void WithControllerTables(const YString& guardName, Body&& body);
+    void OpenPresets();
 
     std::unique_ptr<YPlugin> plugin_;
     YAudioEffectPlugin* effect_ = nullptr;
@@ -148,6 +168,8 @@ private:
     int32_t reportedLatency_ = 0;
     std::array<int32_t, 2> initializationPair_{};
     std::atomic<int32_t> pendingPresetSteps_{0};
+    std::unique_ptr<YPresetManagerT<YAudioEffectPluginToAudioPluginAdapter>> presets_;
+    std::unique_ptr<PresetStepThread> presetThread_;
     std::atomic<bool> settingsChanged_{false};
     std::atomic<bool> parametersChanged_{false};
 };

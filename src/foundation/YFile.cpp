@@ -88,6 +88,11 @@ void YFile::Rename(const YString& from, const YString& to) {
         throw YException(YFormat(TranslateText("Could not rename file \"{0}\" to \"{1}\".")).Arg(from).Arg(to));
 }
 
+void YFile::Replace(const YString& from, const YString& to) {
+    if (!Platform::ReplacePath(from, to))
+        throw YException(YFormat(TranslateText("Could not rename file \"{0}\" to \"{1}\".")).Arg(from).Arg(to));
+}
+
 void YFile::Delete(const YString& path) {
     if (!Platform::DeletePath(path)) throw YException(YFormat(TranslateText("Could not delete file \"{0}\".")).Arg(path));
 }

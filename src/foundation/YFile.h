@@ -47,6 +47,9 @@ public:
     static void CreatePath(const YString& path);
     // Raises "Could not rename file "{0}" to "{1}"." (also when the target exists).
     static void Rename(const YString& from, const YString& to);
+    // Moves from onto to, replacing an existing file in one step (both in the same
+    // folder). Raises "Could not rename file "{0}" to "{1}".".
+    static void Replace(const YString& from, const YString& to);
     // Clears a write protection first. Raises "Could not delete file "{0}".".
     static void Delete(const YString& path);
     // The folder must be empty. Raises "Could not remove directory "{0}".".

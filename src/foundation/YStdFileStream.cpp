@@ -82,7 +82,11 @@ void YStdFileStream::Seek(int64_t offset, int origin) {
 
 int64_t YStdFileStream::GetPosition() { return Platform::TellFile(CheckOpen()); }
 
-void YStdFileStream::Flush() { std::fflush(CheckOpen()); }
+void YStdFileStream::Flush() {
+    // Buffered bytes that cannot be written are a full disk too.
+    if (std::fflush(CheckOpen()) != 0)
+        throw YException(YFormat(TranslateText("Error writing to file \"{0}\". Probably disk full.")).Arg(path_));
+}
 
 bool YStdFileStream::IsEnd() { return GetPosition() >= sizeAtOpen_; }
 

@@ -30,11 +30,16 @@ struct YMutexOwnerRecord {
 
     // The key lives as long as the library: a host thread that used the plug-in may
     // end after the library was unloaded, and must not then run ThreadEnded, whose
-    // code has gone with it. Such a thread's record is left behind.
+    // code has gone with it. Such a thread's record is left behind, except the record
+    // of the thread that unloads the library (the host's user-interface thread, which
+    // used it most), which goes with the key.
     struct Key {
         pthread_key_t key;
         Key() { pthread_key_create(&key, &ThreadEnded); }
-        ~Key() { pthread_key_delete(key); }
+        ~Key() {
+            delete static_cast<YMutexOwnerRecord*>(pthread_getspecific(key));
+            pthread_key_delete(key);
+        }
     };
 
     static YMutexOwnerRecord& OfThisThread() {

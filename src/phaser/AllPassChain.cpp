@@ -49,6 +49,23 @@ void AllPassChain::ClearActive(int32_t channels, int32_t stages) {
     ClearStages(channels, 0, stages);
 }
 
+int32_t AllPassChain::ClearNonFinite(int32_t stages) {
+    stages = std::clamp(stages, 0, kMaxStages);
+    // x - x is 0 for every finite x and NaN otherwise; one test per lane.
+    double probe[kMaxChannels];
+    for (int32_t lane = 0; lane < kMaxChannels; ++lane) probe[lane] = last_[lane] - last_[lane];
+    for (int32_t k = 0; k < stages; ++k)
+        for (int32_t lane = 0; lane < kMaxChannels; ++lane) probe[lane] += memories_[k][lane] - memories_[k][lane];
+    int32_t cleared = 0;
+    for (int32_t lane = 0; lane < kMaxChannels; ++lane) {
+        if (probe[lane] == 0.0) continue;
+        for (int32_t k = 0; k < kMaxStages; ++k) memories_[k][lane] = 0.0;
+        last_[lane] = 0.0;
+        ++cleared;
+    }
+    return cleared;
+}
+
 void AllPassChain::Run(const double* const* inputs, const double* const* coefficients, double* const* outputs,
                        int32_t count, int32_t channels, int32_t stages, double feedback) {
     channels = std::clamp(channels, 1, kMaxChannels);

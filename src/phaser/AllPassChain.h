@@ -34,6 +34,10 @@ public:
     void ClearStages(int32_t channels, int32_t from, int32_t to);
     // The feedback values and stages [0, stages) of the first channels channels.
     void ClearActive(int32_t channels, int32_t stages);
+    // Lanes whose feedback value or stages [0, stages) hold a NaN or an infinity (a
+    // non-finite input sample leaves them so, and the recursion would keep them so for
+    // ever) start again from silence. Padding lanes are included. Answers how many.
+    int32_t ClearNonFinite(int32_t stages);
 
     // For sample i and channel c: v = u + feedback * last; through each stage k:
     // y = s_k - a * v, s_k = clamp(y * a + v, -10, 10), v = y; then last = v, out = v.

@@ -235,6 +235,9 @@ void VortalisAudioEffectPlugin::ProcessChannels(float** inputs, float** outputs,
         kernels.coefficients(curves[channel], inputs[channel], kInputOffset, chainInputs[channel], coefficients[channel], count);
     }
     chain_.Run(chainInputs, coefficients, chainOutputs, count, channels, activeStages_, feedback_);
+    // A block with a NaN or an infinity in a channel's input sounds as it may, but the
+    // channel's next block starts from silence instead of repeating it for ever.
+    chain_.ClearNonFinite(activeStages_);
     for (int32_t channel = 0; channel < channels; ++channel)
         kernels.mix(mix, chainOutputs[channel], chainInputs[channel], outputs[channel], count);
 }

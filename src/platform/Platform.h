@@ -49,6 +49,10 @@ bool TruncateFile(std::FILE* file, int64_t size) noexcept;
 // (also when something of that name exists already).
 bool CreateFolder(const YString& path);
 bool MovePath(const YString& from, const YString& to);
+// Moves a file onto another in one step, replacing it when it exists, so that readers
+// see either the old or the new file and never a missing or partial one. Both paths lie
+// in the same folder. Windows: MoveFileExW with MOVEFILE_REPLACE_EXISTING; POSIX: rename.
+bool ReplacePath(const YString& from, const YString& to);
 // Clears a read-only attribute first, so that protected files go too.
 bool DeletePath(const YString& path);
 bool RemoveFolder(const YString& path);

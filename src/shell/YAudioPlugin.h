@@ -6,6 +6,7 @@
 #include "foundation/YString.h"
 #include "foundation/YSynchronizer.h"
 #include "foundation/YThread.h"
+#include "platform/YChildWindow.h"
 #include "shell/HostTransport.h"
 #include "shell/YAudioPluginAdapter.h"
 #include "shell/YDelayLine.h"
@@ -358,17 +359,36 @@ public:
 // implements it. Every call comes on the user-interface thread.
 class YAudioPlugin::YEditor {
 public:
+    // The key events a binding forwards (Windows key codes): a typed character, a key
+    // going down, a key going up.
+    static constexpr int32_t kCharacterEvent = 15;
+    static constexpr int32_t kKeyDownEvent = 13;
+    static constexpr int32_t kKeyUpEvent = 14;
+
     virtual ~YEditor() = default;
     // The size in pixels.
     virtual void GetSize(int32_t& width, int32_t& height) const = 0;
     virtual void SetSize(int32_t width, int32_t height) = 0;
+    // The smallest size in pixels the layout takes.
+    virtual void GetMinimumSize(int32_t& width, int32_t& height) const = 0;
     // Re-reads everything it shows from the plug-in.
     virtual void Refresh() = 0;
     // The periodic idle of the host or the window: takes the posted updates, follows
     // the LFO and the meters, repaints what changed.
     virtual void Idle() = 0;
-    // Shows the editor inside a host window; false where there is no window system.
-    virtual bool Attach(void* parentWindow) = 0;
+    // Shows the editor in a child window of the host's window (an HWND, an X11 window
+    // id); runLoop is the host's event loop where the system has none (X11 under a VST 3
+    // host), else null and the host's editor idle drives the window. False where there
+    // is no window system or no such parent.
+    virtual bool Attach(void* parentWindow, YChildWindowRunLoop* runLoop) = 0;
+    // Closes the child window; the editor stays, off-screen, until it is destroyed.
+    virtual void Detach() = 0;
+    virtual bool Attached() const = 0;
+    // A key the host forwarded (kind one of the event constants above; value the
+    // character or the key code). True when the editor used it.
+    virtual bool HostKey(int32_t kind, int32_t value) = 0;
+    // The modifier keys held with the last mouse or key event (the toolkit's bits).
+    virtual uint32_t Modifiers() const = 0;
 };
 
 // Posts pending automation to the editor every 100 ms: the editor's next idle re-reads

@@ -6,6 +6,8 @@
 #include "foundation/YScan.h"
 #include "shell/YConfiguration.h"
 
+#include <algorithm>
+
 namespace {
 
 using File = YConfiguration::File;
@@ -48,6 +50,12 @@ void YAudioPlugin::GetDefaultSize(int32_t& width, int32_t& height) {
     width = height = 0;
     std::unique_ptr<YXMLItem> root = YConfiguration::Read(File::Global);
     if (const YString* text = root->FindAttribute(DefaultSizeKey(productName))) YScan("{0},{1}", *text).Get(width).Get(height);
+    // A size stored on a larger screen must not open beyond this one.
+    int32_t desktopWidth = 0, desktopHeight = 0;
+    if (width > 0 && YChildWindow::DesktopSize(desktopWidth, desktopHeight)) {
+        width = std::min(width, desktopWidth - 31);
+        height = std::min(height, desktopHeight);
+    }
 }
 
 void YAudioPlugin::SetDefaultSize(int32_t width, int32_t height) {

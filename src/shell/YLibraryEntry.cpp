@@ -6,6 +6,8 @@
 //   ModuleEntry, ModuleExit   VST 3 on Linux
 //   YLibraryDLLInitialize     a loader of the same framework shares its state
 // The product adds VortalisAudioEffectPluginInterface. Nothing else is exported.
+#include "ModuleIdentity.h"
+
 #include "foundation/YException.h"
 #include "platform/PlatformAbi.h"
 #include "shell/CreateAudioPlugin.h"
@@ -13,6 +15,7 @@
 #include "shell/YModule.h"
 #include "shell/vst2/YAudioPluginVSTAdapter.h"
 #include "shell/vst3/YAudioPluginVST3Adapter.h"
+#include "shell/vst3/YVst3PluginCompatibility.h"
 #include "shell/vst3/YVst3PluginFactory.h"
 #include "shell/vst3/Vst3Text.h"
 
@@ -21,13 +24,7 @@
 
 namespace {
 
-constexpr const char* kVendor = "Yorvane";
-constexpr const char* kVendorUrl = "https://www.yorvane.example";
-constexpr const char* kVendorEmail = "mailto:support@yorvane.example";
-constexpr const char* kClassName = "Vortalis";
-constexpr const char* kSubCategories = "Fx|Modulation";
-constexpr const char* kClassVersion = "7.10";
-constexpr const char* kSdkVersion = "VST 3.5.2";
+using namespace ModuleIdentity;
 
 std::mutex factoryMutex;
 Vst3::YVst3PluginFactory* factory = nullptr;
@@ -52,6 +49,16 @@ Vst3::FUnknown* CreateVST3Instance() {
     }
 }
 
+// The compatibility class: which VST 2 plug-in the audio class replaces.
+Vst3::FUnknown* CreateCompatibilityInstance() {
+    try {
+        return (new Vst3::YVst3PluginCompatibility(kCompatibilityJson))->Unknown();
+    } catch (...) {
+        ReportGuardFailure("VST3 compatibility");
+        return nullptr;
+    }
+}
+
 Vst3::YVst3PluginFactory* MakeFactory() {
     Vst3::PFactoryInfo info{};
     Vst3::CopyText(info.vendor, kVendor, sizeof info.vendor);
@@ -71,6 +78,14 @@ Vst3::YVst3PluginFactory* MakeFactory() {
     Vst3::CopyText(audioClass.version, kClassVersion, sizeof audioClass.version);
     Vst3::CopyText(audioClass.sdkVersion, kSdkVersion, sizeof audioClass.sdkVersion);
     made->RegisterClass(audioClass, &CreateVST3Instance);
+
+    Vst3::PClassInfo2 compatibilityClass = audioClass;
+    const Vst3::Uid compatibilityId = Vst3::MakeUidFromBytes(kCompatibilityClassId);
+    for (int i = 0; i < 16; ++i) compatibilityClass.cid[i] = compatibilityId.bytes[i];
+    Vst3::CopyText(compatibilityClass.category, Vst3::kPluginCompatibilityClass, sizeof compatibilityClass.category);
+    Vst3::CopyText(compatibilityClass.name, kCompatibilityClassName, sizeof compatibilityClass.name);
+    compatibilityClass.subCategories[0] = 0;
+    made->RegisterClass(compatibilityClass, &CreateCompatibilityInstance);
     return made;
 }
 

@@ -141,6 +141,13 @@ void YUpsampler::RunCascades(const YUpsampler& design, Cascade& first, Cascade& 
         first[k] = SectionState{state.z1[pair][lane], state.z2[pair][lane]};
         second[k] = SectionState{state.z1[pair][lane + 1], state.z2[pair][lane + 1]};
     }
+    // A NaN or an infinity among the samples would stay in the recursion for ever: such
+    // a cascade starts again from silence with the next block (x - x is 0 only when finite).
+    for (Cascade* cascade : {&first, &second}) {
+        double probe = 0.0;
+        for (const SectionState& section : *cascade) probe += (section.z1 - section.z1) + (section.z2 - section.z2);
+        if (probe != 0.0) cascade->fill(SectionState{});
+    }
 }
 
 void YUpsampler::Up(YUpsampler* group, int32_t channels, const float* const* inputs, int32_t frames) {

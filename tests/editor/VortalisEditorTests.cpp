@@ -311,18 +311,19 @@ TEST(EditorCreation, TheStoredSizeAndNoWindowSystem) {
     std::unique_ptr<YAudioPlugin> plugin = MakePlugin();
     {
         KeptConfiguration configuration;  // other programs see the stored size only briefly
-        plugin->SetDefaultSize(1200, 750);
+        plugin->SetDefaultSize(960, 650);  // within any desktop, which limits it
         EXPECT_FALSE(plugin->EditorExists());
         ASSERT_TRUE(plugin->CreateEditor(nullptr));
         plugin->FinishEditorCreation();
     }
     ASSERT_TRUE(plugin->EditorExists());
-    int parent = 0;
-    EXPECT_FALSE(plugin->Editor()->Attach(&parent));  // no window layer in this build
+    // Not a window: the editor stays off-screen.
+    EXPECT_FALSE(plugin->Editor()->Attach(reinterpret_cast<void*>(uintptr_t{0x3fffff07}), nullptr));
+    EXPECT_FALSE(plugin->Editor()->Attached());
     int32_t width = 0, height = 0;
     plugin->Editor()->GetSize(width, height);
-    EXPECT_EQ(width, 1200);
-    EXPECT_EQ(height, 750);
+    EXPECT_EQ(width, 960);
+    EXPECT_EQ(height, 650);
     // Smaller than the layout allows: the layout's minimum.
     plugin->Editor()->SetSize(300, 200);
     plugin->Editor()->GetSize(width, height);

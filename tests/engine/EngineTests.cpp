@@ -3,6 +3,7 @@
 #include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
 #include "foundation/YException.h"
 #include "support/RecordingBinding.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@ protected:
         return outLeft;
     }
 
+    ScratchFolder scratch;  // the instance reads the user's settings and presets
     YAudioEffectPluginToAudioPluginAdapter engine;
     RecordingBinding binding;
     PassThroughEffect* effect = nullptr;
@@ -70,22 +72,6 @@ TEST_F(Engine, MidSideIsNeededForTheMidAndSideModes) {
         EXPECT_EQ(engine.ChannelCount(), mode == 0 || mode >= 5 ? 2 : 1) << mode;
     }
     EXPECT_EQ(ChannelModeFromName("nonsense"), ChannelMode::LeftRight);
-}
-
-TEST_F(Engine, TriggerHeldHighStepsOnce) {
-    const int next = PassThroughEffect::kParameterCount + 1, previous = PassThroughEffect::kParameterCount;
-    engine.SetParameter(next, 1.0);
-    for (int block = 0; block < 5; ++block) RunBlock(32, 0.0f);
-    EXPECT_EQ(engine.PendingPresetSteps(), 1);
-    for (double level : {0.7, 0.6, 0.7}) {  // still above two thirds: no new step; then a new rise
-        engine.SetParameter(next, level);
-        RunBlock(32, 0.0f);
-    }
-    EXPECT_EQ(engine.PendingPresetSteps(), 2);
-    engine.SetParameter(previous, 1.0);
-    RunBlock(32, 0.0f);
-    EXPECT_EQ(engine.TakePendingPresetSteps(), 1);
-    EXPECT_EQ(engine.PendingPresetSteps(), 0);
 }
 
 TEST_F(Engine, BypassFromTheEditorTellsTheBinding) {

@@ -125,6 +125,16 @@ TEST_F(FileTest, FileHelpersAndTheirMessages) {
     ExpectYException([&] { YFile::Rename(one, moved); },
                      "Could not rename file \"" + Utf8(one) + "\" to \"" + Utf8(moved) + "\".");
 
+    // Replacing takes the place of an existing file in one step and fails only
+    // when there is nothing to move.
+    YFile::Replace(moved, two);
+    EXPECT_FALSE(YFile::Exists(moved));
+    EXPECT_EQ(ReadFile(two), "1");
+    ExpectYException([&] { YFile::Replace(moved, two); },
+                     "Could not rename file \"" + Utf8(moved) + "\" to \"" + Utf8(two) + "\".");
+    EXPECT_EQ(ReadFile(two), "1");
+    YFile::Rename(two, moved);
+
     YFile::Delete(moved);
     EXPECT_FALSE(YFile::Exists(moved));
     ExpectYException([&] { YFile::Delete(moved); }, "Could not delete file \"" + Utf8(moved) + "\".");

@@ -241,21 +241,21 @@ TEST_F(Conformance, InterfacesUnitsAndViews) {
     EXPECT_EQ(unit.id, kRootUnitId);
     EXPECT_EQ(unit.parentUnitId, kNoParentUnitId);
     EXPECT_EQ(units->getProgramListCount(), 0);
-    // No editor: Linux hosts get no view, Windows hosts one that attaches nowhere.
+    // A plug-in without an editor: the view takes the system's window type only and
+    // attaches nowhere.
     IPlugView* view = controller->createView("editor");
     EXPECT_EQ(controller->createView("other"), nullptr);
-    if (Platform::kWindowsTarget) {
-        ASSERT_NE(view, nullptr);
-        EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultOk);
-        EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultFalse);
-        EXPECT_EQ(view->attached(reinterpret_cast<void*>(0x10), kPlatformTypeHWND), kResultFalse);
-        ViewRect rect{};
-        EXPECT_EQ(view->getSize(&rect), kResultFalse);
-        EXPECT_EQ(view->removed(), kResultFalse);
-        view->release();
-    } else {
-        EXPECT_EQ(view, nullptr);
-    }
+    ASSERT_NE(view, nullptr);
+    const char* native = Platform::kWindowsTarget ? kPlatformTypeHWND : kPlatformTypeX11EmbedWindowID;
+    const char* foreign = Platform::kWindowsTarget ? kPlatformTypeX11EmbedWindowID : kPlatformTypeHWND;
+    EXPECT_EQ(view->isPlatformTypeSupported(native), kResultOk);
+    EXPECT_EQ(view->isPlatformTypeSupported(foreign), kResultFalse);
+    EXPECT_EQ(view->attached(reinterpret_cast<void*>(0x10), native), kResultFalse);
+    ViewRect rect{};
+    EXPECT_EQ(view->getSize(&rect), kResultFalse);
+    EXPECT_EQ(view->checkSizeConstraint(&rect), kResultFalse);
+    EXPECT_EQ(view->removed(), kResultFalse);
+    view->release();
     component->terminate();
 }
 

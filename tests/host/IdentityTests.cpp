@@ -89,7 +89,7 @@ TEST_P(Identity, CanDoAnswers) {
     EXPECT_NE(sends, 0);
 }
 
-TEST_P(Identity, TheFactoryDescribesOneAudioEffectClass) {
+TEST_P(Identity, TheFactoryDescribesTheAudioEffectAndCompatibilityClasses) {
     auto getFactory = reinterpret_cast<Vst3::GetFactoryProc>(library->Symbol("GetPluginFactory"));
     ASSERT_NE(getFactory, nullptr);
     Vst3::YVst3Ptr<Vst3::IPluginFactory> factory(getFactory());
@@ -100,7 +100,7 @@ TEST_P(Identity, TheFactoryDescribesOneAudioEffectClass) {
     EXPECT_EQ(std::string(info.url).rfind("https://", 0), 0u);
     EXPECT_NE(std::strchr(info.email, '@'), nullptr);
     EXPECT_EQ(info.flags, 16);
-    ASSERT_EQ(factory->countClasses(), 1);
+    ASSERT_EQ(factory->countClasses(), 2);
 
     Vst3::PClassInfo basic{};
     ASSERT_EQ(factory->getClassInfo(0, &basic), Vst3::kResultOk);
@@ -108,7 +108,10 @@ TEST_P(Identity, TheFactoryDescribesOneAudioEffectClass) {
     EXPECT_EQ(basic.cardinality, 0x7FFFFFFF);
     EXPECT_STREQ(basic.category, "Audio Module Class");
     EXPECT_STREQ(basic.name, "Vortalis");
-    EXPECT_EQ(factory->getClassInfo(1, &basic), Vst3::kInvalidArgument);
+    ASSERT_EQ(factory->getClassInfo(1, &basic), Vst3::kResultOk);
+    EXPECT_EQ(std::memcmp(basic.cid, "YorvTagXYAe5Comp", 16), 0);
+    EXPECT_STREQ(basic.category, "Plugin Compatibility Class");
+    EXPECT_EQ(factory->getClassInfo(2, &basic), Vst3::kInvalidArgument);
 
     auto factory2 = Vst3::YVst3Ptr<Vst3::IPluginFactory2>::Query(factory.Get());
     ASSERT_TRUE(factory2);

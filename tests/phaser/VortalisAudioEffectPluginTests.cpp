@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <random>
@@ -314,6 +315,73 @@ TEST_F(Phaser, SkipClearsTheActiveStagesAndMovesTheLFO) {
     EXPECT_NEAR(phaser->Phase(), phase, 1e-12);
     for (int k = 0; k < phaser->ActiveStages(); ++k) EXPECT_EQ(phaser->Chain().Memory(k, 1), 0.0);
     EXPECT_EQ(phaser->Chain().Last(0), 0.0);
+}
+
+// A NaN or an infinity in one channel's input: that channel starts again from silence
+// with the next block, and sounds exactly as a phaser whose memories of that channel
+// were cleared; the other channels are not touched.
+TEST_F(Phaser, ANonFiniteInputResetsOnlyItsChannel) {
+    const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                         -std::numeric_limits<float>::infinity()};
+    for (const float value : bad) {
+        SCOPED_TRACE(value);
+        for (const int stages : {1, 10, 100}) {
+            phaser = std::make_unique<P>();
+            Set(P::kMode, stages);
+            Set(P::kFeedback, 0.95);
+            Prepare(3);
+            P twin;
+            twin.Definition(P::kMode).value = stages;
+            twin.Definition(P::kFeedback).value = 0.95;
+            twin.AttachHost(nullptr, &mutex);
+            twin.Prepare(3, 48000.0);
+            twin.UpdateFromParameters();
+            twin.ResetSmoothing();
+            HostTransport twinContext;
+            Channels in(3, 300, 5), out(3, 300), twinOut(3, 300);
+            phaser->ProcessBlock(context, in.Table(), out.Table(), 300);
+            twin.ProcessBlock(twinContext, in.Table(), twinOut.Table(), 300);
+
+            Channels damaged(3, 300, 6);
+            damaged.data[1][123] = value;
+            phaser->ProcessBlock(context, damaged.Table(), out.Table(), 300);
+            damaged.data[1][123] = 0.0f;
+            twin.ProcessBlock(twinContext, damaged.Table(), twinOut.Table(), 300);
+            EXPECT_FALSE(std::isfinite(out.data[1][299]));  // the block itself may carry it
+            EXPECT_EQ(out.data[0], twinOut.data[0]);
+            EXPECT_EQ(out.data[2], twinOut.data[2]);
+            for (int k = 0; k < stages; ++k) twin.Chain().Memory(k, 1) = 0.0;
+            twin.Chain().Last(1) = 0.0;
+
+            for (int block = 0; block < 3; ++block) {
+                Channels next(3, 300, 7 + block);
+                phaser->ProcessBlock(context, next.Table(), out.Table(), 300);
+                twin.ProcessBlock(twinContext, next.Table(), twinOut.Table(), 300);
+                for (int c = 0; c < 3; ++c) EXPECT_EQ(out.data[c], twinOut.data[c]) << "block " << block << " channel " << c;
+            }
+            float energy = 0.0f;
+            for (float x : out.data[1]) energy += x * x;
+            EXPECT_GT(energy, 1.0f);  // sounding, not silent
+        }
+    }
+}
+
+TEST(AllPassChainReset, OnlyNonFiniteLanesAreCleared) {
+    AllPassChain chain;
+    for (int k = 0; k < AllPassChain::kMaxStages; ++k)
+        for (int c = 0; c < AllPassChain::kMaxChannels; ++c) chain.Memory(k, c) = 0.25 * (c + 1);
+    chain.Memory(7, 2) = std::numeric_limits<double>::infinity();
+    chain.Last(5) = std::numeric_limits<double>::quiet_NaN();
+    chain.Memory(50, 6) = std::numeric_limits<double>::quiet_NaN();  // beyond the active stages: left alone
+    EXPECT_EQ(chain.ClearNonFinite(10), 2);
+    for (int c = 0; c < AllPassChain::kMaxChannels; ++c) {
+        const bool cleared = c == 2 || c == 5;
+        EXPECT_EQ(chain.Memory(0, c), cleared ? 0.0 : 0.25 * (c + 1)) << c;
+        EXPECT_EQ(chain.Memory(99, c), cleared ? 0.0 : 0.25 * (c + 1)) << c;
+        EXPECT_EQ(chain.Last(c), 0.0) << c;
+    }
+    EXPECT_TRUE(std::isnan(chain.Memory(50, 6)));
+    EXPECT_EQ(chain.ClearNonFinite(10), 0);
 }
 
 TEST_F(Phaser, ProcessBlockAllocatesNothingOnceGrown) {

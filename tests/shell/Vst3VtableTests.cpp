@@ -35,7 +35,7 @@ constexpr bool kNoVirtualDestructor = (!std::has_virtual_destructor_v<I> && ...)
 static_assert(kNoVirtualDestructor<FUnknown, IPluginBase, IPluginFactory, IPluginFactory2, IPluginFactory3, IBStream,
                                    IComponent, IAudioProcessor, IParamValueQueue, IParameterChanges, IEventList,
                                    IComponentHandler, IEditController, IEditController2, IMidiMapping, IUnitInfo,
-                                   IPlugView, IPlugFrame, IHostApplication, IAttributeList, IMessage, IConnectionPoint>);
+                                   IPlugView, IPlugFrame, IEventHandler, ITimerHandler, IRunLoop, IHostApplication, IAttributeList, IMessage, IConnectionPoint>);
 
 // The slot number of a virtual method, or -1 for a method that is not virtual.
 template <typename Method>
@@ -96,6 +96,10 @@ TEST(Vst3Vtable, MethodsSitInThePublishedSlots) {
                 &IPlugView::onWheel, &IPlugView::onKeyDown, &IPlugView::onKeyUp, &IPlugView::getSize, &IPlugView::onSize,
                 &IPlugView::onFocus, &IPlugView::setFrame, &IPlugView::canResize, &IPlugView::checkSizeConstraint);
     ExpectSlots(kAfterUnknown, &IPlugFrame::resizeView);
+    ExpectSlots(kAfterUnknown, &IEventHandler::onFDIsSet);
+    ExpectSlots(kAfterUnknown, &ITimerHandler::onTimer);
+    ExpectSlots(kAfterUnknown, &IRunLoop::registerEventHandler, &IRunLoop::unregisterEventHandler,
+                &IRunLoop::registerTimer, &IRunLoop::unregisterTimer);
     ExpectSlots(kAfterUnknown, &IBStream::read, &IBStream::write, &IBStream::seek, &IBStream::tell);
     ExpectSlots(kAfterUnknown, &IHostApplication::getName, &IHostApplication::createInstance);
     ExpectSlots(kAfterUnknown, &IAttributeList::setInt, &IAttributeList::getInt, &IAttributeList::setFloat,

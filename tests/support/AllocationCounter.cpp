@@ -6,9 +6,12 @@
 namespace {
 std::atomic<std::size_t> allocations{0};
 std::atomic<bool> counting{false};
+std::atomic<bool> threadOnly{false};
+thread_local bool windowThread = false;
 
 void* Allocate(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (counting.load(std::memory_order_relaxed) && (windowThread || !threadOnly.load(std::memory_order_relaxed)))
+        allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* memory = std::malloc(size ? size : 1)) return memory;
     throw std::bad_alloc();
 }
@@ -31,6 +34,14 @@ void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
-AllocationWindow::AllocationWindow() : start_(allocations.load()) { counting = true; }
-AllocationWindow::~AllocationWindow() { counting = false; }
+AllocationWindow::AllocationWindow(bool thisThreadOnly) : start_(allocations.load()) {
+    windowThread = true;
+    threadOnly = thisThreadOnly;
+    counting = true;
+}
+AllocationWindow::~AllocationWindow() {
+    counting = false;
+    threadOnly = false;
+    windowThread = false;
+}
 std::size_t AllocationWindow::Count() const { return allocations.load() - start_; }

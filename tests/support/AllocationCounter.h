@@ -4,10 +4,11 @@
 #include <cstddef>
 
 // Counts global operator new calls while a window is open, to prove that code on
-// the audio thread does not allocate.
+// the audio thread does not allocate. With thisThreadOnly, the calls of other threads
+// (a worker of the code under test) are not counted.
 class AllocationWindow {
 public:
-    AllocationWindow();
+    explicit AllocationWindow(bool thisThreadOnly = false);
     ~AllocationWindow();
     std::size_t Count() const;
 

@@ -89,6 +89,118 @@ TEST(OnlineTool, SubmitsNotes) {
     }
 }
 
+std::string ReadAll(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// The query's %XX escapes turned back into bytes.
+std::string Decoded(const std::string& query) {
+    std::string bytes;
+    for (std::size_t i = 0; i < query.size(); ++i)
+        bytes += query[i] == '%' ? static_cast<char>(std::stoi(query.substr((i += 2) - 1, 2), nullptr, 16)) : query[i];
+    return bytes;
+}
+
+// The exchange against a server of ours: new presets arrive marked with the download's
+// number, the user's own go back to the server, and nothing of the file is lost when
+// the server fails.
+TEST(OnlineTool, ExchangesPresetsWithTheServer) {
+    ScratchFolder scratch;
+    const std::string file = scratch.Path("XDG_CONFIG_HOME").ToUtf8() + "/Yorvane/Vortalispresets.xml";
+    Succeed("presets save Mine --set Depth=80%");
+    // What the server shares: a preset called like ours (another case), a new one, and
+    // one in a folder, each a packed preset as a preset file holds them.
+    const std::string mine = ReadAll(file);
+    const std::size_t begin = mine.find("<preset"), end = mine.find("</preset>") + 9;
+    ASSERT_NE(begin, std::string::npos);
+    auto shared = [&](const std::string& name, int index) {
+        std::string preset = mine.substr(begin, end - begin);
+        preset.replace(preset.find("name=\"Mine\""), 11, "ExchangeIndex=\"" + std::to_string(index) + "\" name=\"" + name + "\"");
+        return preset;
+    };
+    const std::string tree = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Vortalispresets>" + shared("MINE", 8) +
+                             shared("Shared", 8) + "<Directory Name=\"Pads\">" + shared("Slow pad", 9) +
+                             "</Directory></Vortalispresets>\n";
+    const std::string receive = "GET /presetexchange.php?cmd=receive&id=Vortalis%3A";
+    {
+        LoopbackServer server({{Reply(tree)}, {Reply("OK\n")}});
+        EXPECT_EQ(Succeed("online exchange --server " + server.Address()),
+                  "Searching for internet connection for online preset exchange...\n"
+                  "Performing online preset exchange...\n2 presets have been added.\n");
+        const std::vector<std::string> requests = server.Requests();
+        ASSERT_EQ(requests.size(), 2u);
+        EXPECT_EQ(requests[0], Request(server, receive + "0 HTTP/1.0\n"));
+        const std::string body = requests[1].substr(requests[1].find("\n\n") + 2);
+        ASSERT_EQ(body.substr(0, 33), "cmd=send&id=Vortalis%3A0&data=%3C");
+        const std::string sent = Decoded(body.substr(30));
+        EXPECT_NE(sent.find("name=\"Mine\""), std::string::npos) << sent;
+        EXPECT_EQ(sent.find("Shared"), std::string::npos) << sent;
+    }
+    const std::string list = Succeed("presets list");
+    for (const char* name : {"Mine", "Shared", "Pads/", "Slow pad"}) EXPECT_NE(list.find(name), std::string::npos) << list;
+    EXPECT_EQ(list.find("MINE"), std::string::npos) << list;
+    const std::string merged = ReadAll(file);
+    EXPECT_NE(merged.find("ExchangeIndex=\"9\" name=\"Shared\""), std::string::npos) << merged;
+    EXPECT_NE(ReadAll(scratch.Path("XDG_CONFIG_HOME").ToUtf8() + "/Yorvane/YPluginConfiguration.xml")
+                  .find("LastOnlineExchange=\""),
+              std::string::npos);
+
+    // Nothing new: the id names the newest download the user holds.
+    {
+        LoopbackServer server({{Reply(tree)}, {Reply("OK\n")}});
+        EXPECT_NE(Succeed("online exchange --server " + server.Address())
+                      .find("There are no new presets available. Note that presets are managed by our administrators "
+                            "and this is done usually once a week.\n"),
+                  std::string::npos);
+        EXPECT_EQ(server.Requests().at(0), Request(server, receive + "9 HTTP/1.0\n"));
+    }
+
+    // A server that fails, or answers with anything but presets, changes nothing.
+    for (const std::string& reply : {std::string("HTTP/1.0 500 Error\n\n"), Reply("<html>busy</html>\n"),
+                                     Reply("<Vortalispresets><preset")}) {
+        LoopbackServer server({{reply}});
+        const Result result = RunTool("online exchange --server " + server.Address());
+        EXPECT_NE(result.status, 0);
+        EXPECT_NE(result.output.find("vortalis: error: Could not access the preset exchange server.\n"),
+                  std::string::npos)
+            << result.output;
+        EXPECT_EQ(ReadAll(file), merged);
+    }
+    // Sending ours back may fail after the presets arrived; the user is told both.
+    {
+        LoopbackServer server({{Reply(tree)}, {Reply("NO\n")}});
+        const Result result = RunTool("online exchange --server " + server.Address());
+        EXPECT_NE(result.status, 0);
+        EXPECT_NE(result.output.find("There are no new presets available."), std::string::npos) << result.output;
+        EXPECT_NE(result.output.find("vortalis: error: Could not access the preset exchange server."), std::string::npos);
+    }
+}
+
+TEST(OnlineTool, SubmitsPresets) {
+    ScratchFolder scratch;
+    Succeed("presets save 'Slow & wide' --set Depth=80%");
+    const struct {
+        std::string reply;
+        std::string output;
+    } cases[] = {
+        {Reply("OK\n"), "Your preset has successfully been submitted.\n"},
+        {Reply("Rejected\n"), "vortalis: error: Your preset could not be submitted.\n"},
+    };
+    for (const auto& c : cases) {
+        LoopbackServer server({{c.reply}});
+        const Result result = RunTool("online submit-preset 'slow & WIDE' --server " + server.Address());
+        EXPECT_EQ(result.output, c.output);
+        const std::string request = server.Requests().at(0);
+        const std::string body = request.substr(request.find("\n\n") + 2);
+        EXPECT_EQ(body.substr(0, 74), "cmd=preset&product=Vortalis&version=7%2E10&name=Slow%20%26%20wide&data=%3C");
+        EXPECT_NE(Decoded(body).find("compressed=\"1\""), std::string::npos);
+    }
+    EXPECT_NE(RunTool("online submit-preset Nothing --server 127.0.0.1:9").output.find("no preset \"Nothing\""),
+              std::string::npos);
+}
+
 TEST(OnlineTool, FailuresEndWithTheirMessage) {
     uint16_t closedPort;
     {

@@ -261,6 +261,27 @@ TEST_F(Tool, FormatsTailAndDemo) {
     EXPECT_NE(Succeed("params").find("MinFreq"), std::string::npos);
 }
 
+TEST_F(Tool, SnapshotsDrawTheEditorIntoAPNG) {
+    Succeed("state save " + Quote(Path("shown.state")) + " --set MinFreq=300");
+    Succeed("snapshot " + Quote(Path("shape.png")) + " --state " + Quote(Path("shown.state")) +
+            " --panel Shape --scale 2 --size 2000x1300");
+    std::FILE* file = std::fopen(Path("shape.png").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    unsigned char header[24] = {};
+    const std::size_t got = std::fread(header, 1, sizeof header, file);
+    std::fclose(file);
+    ASSERT_EQ(got, sizeof header);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(header) + 1, 3), "PNG");
+    auto bigEndian = [&](int at) { return header[at] << 24 | header[at + 1] << 16 | header[at + 2] << 8 | header[at + 3]; };
+    EXPECT_EQ(bigEndian(16), 2000);
+    EXPECT_EQ(bigEndian(20), 1300);
+    for (const char* wrong : {"--panel presets", "--size 12", "--scale 9", "--state nowhere.state"}) {
+        const Result refused = RunTool("snapshot " + Quote(Path("refused.png")) + " " + wrong);
+        EXPECT_NE(refused.status, 0) << wrong;
+        EXPECT_FALSE(std::filesystem::exists(Path("refused.png"))) << wrong;
+    }
+}
+
 // A mono sound at 48 kHz, written by libsndfile.
 void WriteMono(const std::string& path, double (*wave)(int frame)) {
     SF_INFO info{};
@@ -313,28 +334,6 @@ TEST_F(Tool, ShapesFromASampleNeedNoSampleFileLater) {
     EXPECT_NE(result.output.find("saw.wav\" could not be open"), std::string::npos) << result.output;
 }
 
-TEST_F(Tool, SnapshotsDrawTheEditorIntoAPNG) {
-    Succeed("state save " + Quote(Path("shown.state")) + " --set MinFreq=300");
-    Succeed("snapshot " + Quote(Path("shape.png")) + " --state " + Quote(Path("shown.state")) +
-            " --panel Shape --scale 2 --size 2000x1300");
-    std::FILE* file = std::fopen(Path("shape.png").c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    unsigned char header[24] = {};
-    const std::size_t got = std::fread(header, 1, sizeof header, file);
-    std::fclose(file);
-    ASSERT_EQ(got, sizeof header);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(header) + 1, 3), "PNG");
-    auto bigEndian = [&](int at) { return header[at] << 24 | header[at + 1] << 16 | header[at + 2] << 8 | header[at + 3]; };
-    EXPECT_EQ(bigEndian(16), 2000);
-    EXPECT_EQ(bigEndian(20), 1300);
-    for (const char* wrong : {"--panel presets", "--size 12", "--scale 9", "--state nowhere.state"}) {
-        const Result refused = RunTool("snapshot " + Quote(Path("refused.png")) + " " + wrong);
-        EXPECT_NE(refused.status, 0) << wrong;
-        EXPECT_FALSE(std::filesystem::exists(Path("refused.png"))) << wrong;
-    }
-}
-
-
 TEST_F(Tool, ErrorsLeaveNoOutputBehind) {
     WriteBytes(Path("garbage.state"), "not a state", 11);
     const std::string out = Path("out.wav");
@@ -365,6 +364,105 @@ TEST_F(Tool, ErrorsLeaveNoOutputBehind) {
         EXPECT_FALSE(std::filesystem::exists(out + ".partial")) << c.arguments;
         EXPECT_FALSE(std::filesystem::exists(Path("out.flac"))) << c.arguments;
     }
+}
+
+// The user's preset file through the tool: the same file and code an instance uses.
+TEST_F(Tool, PresetsAreSavedListedSteppedAndRendered) {
+    const std::string list = Succeed("presets list");
+    EXPECT_NE(list.find("no presets"), std::string::npos) << list;
+    Succeed("presets save Bright --set Depth=80% --set MinFreq=900");
+    Succeed("presets mkdir Pads");
+    Succeed("presets mkdir Pads/Slow");
+    Succeed("presets save Slow --folder pads/slow --set rate=0.1");
+    Succeed("presets save Wide --folder Pads --set Depth=100%");
+    Succeed("presets save Dark --set MaxFreq=800");
+    EXPECT_EQ(Succeed("presets list").substr(Succeed("presets list").find('\n') + 1),
+              "   0  Bright\n"
+              "      Pads/\n"
+              "        Slow/\n"
+              "   3      Slow\n"
+              "   2    Wide\n"
+              "   1  Dark\n");
+
+    // A preset renders as the settings it was saved from.
+    Succeed("render " + Quote(input) + " " + Quote(Path("preset.wav")) + " --preset bright");
+    Succeed("render " + Quote(input) + " " + Quote(Path("set.wav")) + " --set Depth=80% --set MinFreq=900");
+    Succeed("render " + Quote(input) + " " + Quote(Path("plain.wav")));
+    EXPECT_LT(MaxDifference(ReadSamples(Path("preset.wav")), ReadSamples(Path("set.wav"))), 1e-5);
+    EXPECT_GT(MaxDifference(ReadSamples(Path("preset.wav")), ReadSamples(Path("plain.wav"))), 0.01);
+    Succeed("render " + Quote(input) + " " + Quote(Path("path.wav")) + " --preset Pads/Slow/Slow");
+    EXPECT_GT(MaxDifference(ReadSamples(Path("path.wav")), ReadSamples(Path("plain.wav"))), 0.01);
+
+    // Replacing, export and import, folder changes.
+    Succeed("presets replace Bright --set Depth=10%");
+    Succeed("render " + Quote(input) + " " + Quote(Path("replaced.wav")) + " --preset Bright");
+    Succeed("render " + Quote(input) + " " + Quote(Path("ten.wav")) + " --set Depth=10%");
+    EXPECT_LT(MaxDifference(ReadSamples(Path("replaced.wav")), ReadSamples(Path("ten.wav"))), 1e-5);
+    Succeed("presets export Pads " + Quote(Path("pads.ypresets")));
+    Succeed("presets mkdir Copy");
+    Succeed("presets save Gone --folder Copy");
+    Succeed("presets import Copy " + Quote(Path("pads.ypresets")));
+    Succeed("presets rename Copy Copied");
+    Succeed("presets delete Pads/Wide");
+    Succeed("presets rmdir Pads/Slow");
+    const std::string changed = Succeed("presets list");
+    EXPECT_NE(changed.find("   1  Dark\n      Copied/\n        Slow/\n   3      Slow\n   2    Wide\n"), std::string::npos)
+        << changed;
+    EXPECT_EQ(changed.find("Gone"), std::string::npos) << changed;
+    EXPECT_NE(RunTool("render " + Quote(input) + " " + Quote(Path("x.wav")) + " --preset Pads/Slow/Slow").output.find(
+                  "no preset \"Pads/Slow/Slow\""),
+              std::string::npos);
+}
+
+TEST_F(Tool, PresetMistakesAreRefusedWithTheirReason) {
+    Succeed("presets save Only");
+    Succeed("presets mkdir A");
+    Succeed("presets mkdir B");
+    Succeed("presets save Twice --folder A");
+    Succeed("presets save Twice --folder B");
+    const std::string file = scratch.Path("XDG_CONFIG_HOME").ToUtf8() + "/Yorvane/Vortalispresets.xml";
+    WriteBytes(Path("foreign.ypresets"), "<settings/>", 11);
+    const struct {
+        std::string arguments, message;
+    } cases[] = {
+        {"presets save Only", "a preset \"Only\" exists already"},
+        {"presets save X --folder Nowhere", "no preset folder \"Nowhere\""},
+        {"presets save A/B", "cannot hold \"/\""},
+        {"presets save \" \"", "A preset needs a name."},
+        {"presets save X --set Nonsense=1", "unknown parameter \"Nonsense\""},
+        {"presets replace Missing", "no preset \"Missing\""},
+        {"presets delete Twice", "more than one preset is called \"Twice\""},
+        {"presets mkdir Nowhere/X", "no preset folder \"Nowhere\""},
+        {"presets mkdir A", "the folder \"A\" exists already"},
+        {"presets rename Nowhere B", "no preset folder \"Nowhere\""},
+        {"presets rmdir Nowhere", "no preset folder \"Nowhere\""},
+        {"presets export Nowhere " + Quote(Path("n.ypresets")), "no preset folder \"Nowhere\""},
+        {"presets import A " + Quote(Path("missing.ypresets")), "could not be open"},
+        {"presets import A " + Quote(Path("foreign.ypresets")), "holds no preset directory"},
+        {"render " + Quote(input) + " " + Quote(Path("out.wav")) + " --preset Missing", "no preset \"Missing\""},
+    };
+    auto contents = [&] {
+        std::ostringstream stored;
+        stored << std::ifstream(file, std::ios::binary).rdbuf();
+        return stored.str();
+    };
+    const std::string original = contents();
+    for (const auto& c : cases) {
+        Result result = RunTool(c.arguments);
+        EXPECT_NE(result.status, 0) << c.arguments;
+        EXPECT_NE(result.output.find(c.message), std::string::npos) << c.arguments << "\n" << result.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("out.wav")));
+    EXPECT_EQ(contents(), original);
+
+    // A damaged file is reported, and left as it is.
+    WriteBytes(file, "<Vortalispresets><preset", 24);
+    for (const char* command : {"presets list", "presets save New", "presets mkdir B"}) {
+        Result result = RunTool(command);
+        EXPECT_NE(result.status, 0) << command;
+        EXPECT_NE(result.output.find("cannot be read"), std::string::npos) << result.output;
+    }
+    EXPECT_EQ(contents(), "<Vortalispresets><preset");
 }
 
 }  // namespace

@@ -5,7 +5,12 @@
 
 #include <CLI/CLI.hpp>
 
+class YPresetManagerBase;
+class YXMLItem;
+class YYorvaneAudioEffectPlugin;
+
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +27,13 @@ void AddStateCommands(CLI::App& app, CommandList& commands);
 void AddOnlineCommands(CLI::App& app, CommandList& commands);
 void AddShapeCommands(CLI::App& app, CommandList& commands);
 void AddSnapshotCommand(CLI::App& app, CommandList& commands);
+void AddPresetCommands(CLI::App& app, CommandList& commands);
+
+// The product's engine, which opens the user's preset file while it is made; null with
+// an error when that file cannot be read.
+std::unique_ptr<YYorvaneAudioEffectPlugin> OpenPresetEngine(std::string& error);
+// A preset by its path ("Folder/Name"), or by a name found once anywhere in the tree.
+const YXMLItem* FindUserPreset(const YPresetManagerBase& presets, const std::string& path, std::string& error);
 
 // One line on stderr, exit status 1.
 int Fail(const std::string& message);

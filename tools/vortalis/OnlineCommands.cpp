@@ -1,7 +1,8 @@
-// online: the update check and note submission against the maker's web server (or
-// the one --server or VORTALIS_SERVER names).
+// online: the update check, note and preset submission and the preset exchange
+// against the maker's web server (or the one --server or VORTALIS_SERVER names).
 #include "CommandLine.h"
 
+#include "engine/YYorvaneAudioEffectPlugin.h"
 #include "foundation/YException.h"
 #include "online/YOnlineServices.h"
 
@@ -24,13 +25,14 @@ public:
         std::printf("%s %s\n", question.ToUtf8().c_str(), openPage_ ? "(opening it)" : "(--open opens it)");
         return openPage_;
     }
+    void Status(const YString& status) override { std::printf("%s...\n", status.ToUtf8().c_str()); }
 
 private:
     bool openPage_;
 };
 
 struct OnlineArguments {
-    std::string server, note;
+    std::string server, note, preset;
     bool open = false;
 };
 
@@ -42,11 +44,26 @@ int RunService(const OnlineArguments& arguments,
         YOnlineServices services(arguments.server.empty() ? YOnlineServer::FromEnvironment()
                                                           : YOnlineServer::Parse(YString::FromUtf8(arguments.server)),
                                  kProduct, kVersionText);
+        std::fflush(stdout);
         service(services, user);
     } catch (const YException& e) {
+        std::fflush(stdout);
         return Fail(e.Message().ToUtf8());
     }
     return 0;
+}
+
+// Runs a service on the user's presets, opened as an instance opens them.
+int RunPresetService(const OnlineArguments& arguments,
+                     const std::function<int(YOnlineServices&, YOnlineServices::User&, YPresetManagerBase&)>& service) {
+    std::string error;
+    std::unique_ptr<YYorvaneAudioEffectPlugin> engine = OpenPresetEngine(error);
+    if (!engine) return Fail(error);
+    int status = 0;
+    const int serviceStatus = RunService(arguments, [&](YOnlineServices& services, YOnlineServices::User& user) {
+        status = service(services, user, engine->Presets());
+    });
+    return serviceStatus != 0 ? serviceStatus : status;
 }
 
 }  // namespace
@@ -77,6 +94,34 @@ void AddOnlineCommands(CLI::App& app, CommandList& commands) {
                             return RunService(*arguments, [&note = arguments->note](YOnlineServices& services,
                                                                                     YOnlineServices::User& user) {
                                 services.SubmitNote(YString::FromUtf8(note), user);
+                            });
+                        }});
+
+    CLI::App* exchange = online->add_subcommand("exchange", "trade presets with the online preset exchange");
+    addServer(exchange);
+    commands.push_back({exchange, [arguments] {
+                            return RunPresetService(*arguments, [](YOnlineServices& services,
+                                                                   YOnlineServices::User& user,
+                                                                   YPresetManagerBase& presets) {
+                                services.ExchangePresets(presets, user);
+                                return 0;
+                            });
+                        }});
+
+    CLI::App* submitPreset = online->add_subcommand("submit-preset", "submit one of your presets to the maker");
+    submitPreset->add_option("NAME", arguments->preset, "the preset, as \"Folder/Name\" or a name found once")
+        ->required();
+    addServer(submitPreset);
+    commands.push_back({submitPreset, [arguments] {
+                            return RunPresetService(*arguments, [&name = arguments->preset](
+                                                                    YOnlineServices& services,
+                                                                    YOnlineServices::User& user,
+                                                                    YPresetManagerBase& presets) {
+                                std::string error;
+                                const YXMLItem* preset = FindUserPreset(presets, name, error);
+                                if (preset == nullptr) return Fail(error);
+                                services.SubmitPreset(*preset, user);
+                                return 0;
                             });
                         }});
 }

@@ -35,6 +35,7 @@ struct RenderArguments {
         plugin.AddTo(command, options);
         settings.AddTo(command);
         command.add_option("--state", options.stateIn, "load a saved state first");
+        command.add_option("--preset", options.preset, "load a preset of the user's preset file (Folder/Name, or its name)");
         command.add_option("--save-state", options.stateOut, "write the state once the settings are applied");
         command.add_flag("--tail", options.tail, "append what the plug-in keeps sounding after the input");
         command.add_option("--midi", options.midiFile, "play a standard MIDI file (format 0 or 1) along the input");

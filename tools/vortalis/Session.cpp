@@ -130,6 +130,7 @@ bool Session::ApplySettings(const SessionOptions& options, std::string& error) {
             return false;
         }
     }
+    if (!options.preset.empty() && !LoadPresetInto(*plugin_, options.preset, error)) return false;
     for (const auto& [id, text] : options.texts) {
         const YHostedParameter* parameter = Find(id, error);
         if (parameter == nullptr) return false;

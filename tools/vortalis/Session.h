@@ -18,6 +18,7 @@ struct SessionOptions {
     std::vector<std::pair<std::string, std::string>> texts;  // --set ID=TEXT
     std::vector<std::pair<std::string, double>> normalised;  // --norm ID=VALUE
     std::string stateIn;                                     // --state FILE
+    std::string preset;                                      // --preset NAME|PATH, after the state
     std::string stateOut;                                    // --save-state FILE
     bool tail = false;                                       // --tail
     std::string midiFile;                                    // --midi FILE
@@ -70,6 +71,10 @@ private:
     bool playing_ = false;
     YByteBuffer savedState_;  // what the instance continues from, with a state to save
 };
+
+// A preset of the user's preset file ("Folder/Name", or a name found once in it)
+// loaded into the plug-in, as an instance loads it.
+bool LoadPresetInto(YHostedPlugin& plugin, const std::string& name, std::string& error);
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 bool WriteFileAtomically(const std::string& path, const void* bytes, std::size_t size, std::string& error);

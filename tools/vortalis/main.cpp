@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     AddOnlineCommands(app, commands);
     AddShapeCommands(app, commands);
     AddSnapshotCommand(app, commands);
+    AddPresetCommands(app, commands);
 
     CLI11_PARSE(app, argc, argv);
     for (const Command& command : commands)

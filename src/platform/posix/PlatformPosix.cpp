@@ -52,6 +52,10 @@ bool MovePath(const YString& from, const YString& to) {
     return std::rename(from.ToUtf8().c_str(), target.c_str()) == 0;
 }
 
+bool ReplacePath(const YString& from, const YString& to) {
+    return std::rename(from.ToUtf8().c_str(), to.ToUtf8().c_str()) == 0;
+}
+
 bool DeletePath(const YString& path) {
     // Write protection on POSIX lives in the folder, not the file: nothing to clear.
     std::string name = path.ToUtf8();

@@ -66,6 +66,10 @@ bool CreateFolder(const YString& path) { return CreateDirectoryW(Wide(path).c_st
 
 bool MovePath(const YString& from, const YString& to) { return MoveFileW(Wide(from).c_str(), Wide(to).c_str()) != 0; }
 
+bool ReplacePath(const YString& from, const YString& to) {
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool DeletePath(const YString& path) {
     std::wstring name = Wide(path);
     SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -121,10 +121,14 @@ YVSTKeyEvents TranslateVSTKey(int32_t character, int32_t virtualKey, uint32_t mo
 }
 
 bool ProcessVSTKeyDown(YAudioPlugin& plugin, int32_t character, int32_t virtualKey, bool down) {
-    // The editor supplies the mouse position and the modifier state and takes the
-    // events TranslateVSTKey makes, through its window layer (not in this build).
-    (void)plugin, (void)character, (void)virtualKey, (void)down;
-    return false;
+    YAudioPlugin::YEditor* editor = plugin.Editor();
+    if (editor == nullptr || !editor->Attached()) return false;
+    // The editor knows where the mouse is and which modifiers are held.
+    const YVSTKeyEvents events = TranslateVSTKey(character, virtualKey, editor->Modifiers(), down);
+    bool handled = false;
+    if (events.sendCharacter) handled = editor->HostKey(YVSTKeyEvents::kCharacterEvent, events.character);
+    if (events.sendKey && editor->HostKey(events.keyType, events.keyCode)) handled = true;
+    return handled;
 }
 
 // ---- Construction -----------------------------------------------------------------------------
@@ -539,7 +543,8 @@ bool YAudioPluginVSTAdapter::YEditor::open(void* parent) {
     return YGuarded("YAudioPluginVSTAdapter::YEditor::open", false, [&] {
         YAudioPlugin& plugin = adapter_->Plugin();
         if (plugin.CreateEditor(parent)) plugin.FinishEditorCreation();
-        if (!plugin.EditorExists() || !plugin.Editor()->Attach(parent)) return false;
+        // No run loop: the host's editor idle drives the window.
+        if (!plugin.EditorExists() || !plugin.Editor()->Attach(parent, nullptr)) return false;
         systemWindow_ = parent;
         plugin.SetEditorOpen(true);
         return true;
@@ -548,13 +553,19 @@ bool YAudioPluginVSTAdapter::YEditor::open(void* parent) {
 
 void YAudioPluginVSTAdapter::YEditor::close() {
     YGuarded("YAudioPluginVSTAdapter::YEditor::close", [&] {
-        adapter_->Plugin().SetEditorOpen(false);
+        YAudioPlugin& plugin = adapter_->Plugin();
+        plugin.SetEditorOpen(false);
+        if (plugin.EditorExists()) plugin.Editor()->Detach();
         systemWindow_ = nullptr;
     });
 }
 
 void YAudioPluginVSTAdapter::YEditor::idle() {
-    YGuarded("YAudioPluginVSTAdapter::YEditor::idle", [&] { adapter_->Plugin().ProcessUpdate(); });
+    YGuarded("YAudioPluginVSTAdapter::YEditor::idle", [&] {
+        YAudioPlugin& plugin = adapter_->Plugin();
+        plugin.ProcessUpdate();
+        if (plugin.EditorExists() && plugin.Editor()->Attached()) plugin.Editor()->Idle();
+    });
 }
 
 bool YAudioPluginVSTAdapter::YEditor::onKeyDown(VstKeyCode& key) {

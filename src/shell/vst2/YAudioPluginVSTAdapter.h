@@ -5,6 +5,7 @@
 
 #include "foundation/YByteBuffer.h"
 #include "foundation/YSynchronizer.h"
+#include "shell/YAudioPlugin.h"
 #include "shell/YAudioPluginAdapter.h"
 #include "shell/YPendingEvents.h"
 #include "shell/vst2/YVstAudioEffectBase.h"
@@ -14,15 +15,13 @@
 #include <cstdint>
 #include <vector>
 
-class YAudioPlugin;
-
 // What a key the host forwards to the editor becomes: an optional character event
 // (type 15, key down only) and an optional key event (type 13 down, 14 up) with a
 // Windows key code.
 struct YVSTKeyEvents {
-    static constexpr int32_t kCharacterEvent = 15;
-    static constexpr int32_t kKeyDownEvent = 13;
-    static constexpr int32_t kKeyUpEvent = 14;
+    static constexpr int32_t kCharacterEvent = YAudioPlugin::YEditor::kCharacterEvent;
+    static constexpr int32_t kKeyDownEvent = YAudioPlugin::YEditor::kKeyDownEvent;
+    static constexpr int32_t kKeyUpEvent = YAudioPlugin::YEditor::kKeyUpEvent;
     static constexpr uint32_t kShiftModifier = 64;  // the editor toolkit's Shift bit
 
     bool sendCharacter = false;
@@ -38,8 +37,7 @@ int32_t VSTVirtualKeyToWindowsKey(int32_t virtualKey);
 // The events a key press or release makes: character (0 when the host gives only a
 // virtual key), the host's virtual key, the editor's modifier state, down or up.
 YVSTKeyEvents TranslateVSTKey(int32_t character, int32_t virtualKey, uint32_t modifiers, bool down);
-// Sends those events to the plug-in's editor; true when the editor used the key. The
-// editor takes keys only through its window layer, which this build lacks.
+// Sends those events to the plug-in's open editor; true when the editor used the key.
 bool ProcessVSTKeyDown(YAudioPlugin& plugin, int32_t character, int32_t virtualKey, bool down);
 
 class YAudioPluginVSTAdapter : public Vst2::YVstAudioEffectBase, public YAudioPluginAdapter {
@@ -136,8 +134,8 @@ private:
 };
 
 // The editor object the dispatcher reaches. Size queries make the plug-in's editor and
-// report its size; opening it in the host's window fails until the editor has a window
-// layer.
+// report its size; open shows it in a child window of the host's window, and the host's
+// idle calls drive that window (X11 has no event loop of its own).
 class YAudioPluginVSTAdapter::YEditor : public Vst2::YVstEditorBase {
 public:
     explicit YEditor(YAudioPluginVSTAdapter* adapter) : YVstEditorBase(adapter), adapter_(adapter) {}

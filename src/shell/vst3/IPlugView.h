@@ -6,7 +6,8 @@
 // removes it and releases it. UI thread.
 //
 // Resizing from the plug-in: call IPlugFrame::resizeView; the host then calls onSize
-// (possibly from inside resizeView) and only then is the new size current.
+// (possibly from inside resizeView) and only then is the new size current. On Linux
+// the host's frame also serves IRunLoop (below).
 
 #include "shell/vst3/FUnknown.h"
 
@@ -71,6 +72,48 @@ public:
 
 protected:
     ~IPlugFrame() = default;
+};
+
+// Linux has no event loop every program shares, so the host lends its own: the view
+// asks the frame (or the host context) for IRunLoop and registers a handler for its
+// window-system connection and a timer. The host calls them on its UI thread.
+using FileDescriptor = int;
+using TimerInterval = uint64_t;  // milliseconds
+
+class IEventHandler : public FUnknown {
+public:
+    // fd has data to read.
+    virtual void SMTG_STDMETHODCALLTYPE onFDIsSet(FileDescriptor fd) = 0;
+
+    static constexpr Uid iid = MakeUid(0x561E65C9, 0x13A0496F, 0x813A2C35, 0x654D7983);
+
+protected:
+    ~IEventHandler() = default;
+};
+
+class ITimerHandler : public FUnknown {
+public:
+    virtual void SMTG_STDMETHODCALLTYPE onTimer() = 0;
+
+    static constexpr Uid iid = MakeUid(0x10BDD94F, 0x41424774, 0x821FAD8F, 0xECA72CA9);
+
+protected:
+    ~ITimerHandler() = default;
+};
+
+class IRunLoop : public FUnknown {
+public:
+    // The host keeps a reference to each handler until it is unregistered.
+    virtual tresult SMTG_STDMETHODCALLTYPE registerEventHandler(IEventHandler* handler, FileDescriptor fd) = 0;
+    virtual tresult SMTG_STDMETHODCALLTYPE unregisterEventHandler(IEventHandler* handler) = 0;
+    // The timer repeats until it is unregistered.
+    virtual tresult SMTG_STDMETHODCALLTYPE registerTimer(ITimerHandler* handler, TimerInterval milliseconds) = 0;
+    virtual tresult SMTG_STDMETHODCALLTYPE unregisterTimer(ITimerHandler* handler) = 0;
+
+    static constexpr Uid iid = MakeUid(0x18C35366, 0x97764F1A, 0x9C5B8385, 0x7A871389);
+
+protected:
+    ~IRunLoop() = default;
 };
 
 }  // namespace Vst3

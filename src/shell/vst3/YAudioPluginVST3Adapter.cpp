@@ -290,8 +290,7 @@ tresult YAudioPluginVST3Adapter::setParamNormalized(ParamID id, ParamValue value
 
 IPlugView* YAudioPluginVST3Adapter::createView(FIDString name) {
     return YGuarded("YAudioPluginVST3Adapter::createView", static_cast<IPlugView*>(nullptr), [&]() -> IPlugView* {
-        // The editor lives in an HWND; a Linux host has no window type to offer it.
-        if (name == nullptr || std::strcmp(name, ViewType::kEditor) != 0 || !Platform::kWindowsTarget) return nullptr;
+        if (name == nullptr || std::strcmp(name, ViewType::kEditor) != 0) return nullptr;
         return new YEditor(this);
     });
 }
@@ -589,6 +588,8 @@ YAudioPluginVST3Adapter::YEditor::YEditor(YAudioPluginVST3Adapter* adapter) : ad
 }
 
 YAudioPluginVST3Adapter::YEditor::~YEditor() {
+    // A host that releases the view without removing it first.
+    Close();
     if (adapter_->view_ == this) {
         adapter_->view_ = nullptr;
         if (adapter_->plugFrame_) adapter_->plugFrame_->release();
@@ -597,8 +598,19 @@ YAudioPluginVST3Adapter::YEditor::~YEditor() {
     adapter_->release();
 }
 
+void YAudioPluginVST3Adapter::YEditor::Close() {
+    YAudioPlugin& plugin = adapter_->Plugin();
+    if (plugin.EditorExists()) {
+        plugin.SetEditorOpen(false);
+        plugin.Editor()->Detach();
+    }
+    // After the window, which unregisters its handlers on the way out.
+    runLoop_.reset();
+}
+
 tresult YAudioPluginVST3Adapter::YEditor::isPlatformTypeSupported(FIDString type) {
-    return type && std::strcmp(type, kPlatformTypeHWND) == 0 ? kResultOk : kResultFalse;
+    const char* native = Platform::kWindowsTarget ? kPlatformTypeHWND : kPlatformTypeX11EmbedWindowID;
+    return type && std::strcmp(type, native) == 0 ? kResultOk : kResultFalse;
 }
 
 tresult YAudioPluginVST3Adapter::YEditor::attached(void* parent, FIDString type) {
@@ -606,17 +618,23 @@ tresult YAudioPluginVST3Adapter::YEditor::attached(void* parent, FIDString type)
         if (isPlatformTypeSupported(type) != kResultOk) return kResultFalse;
         YAudioPlugin& plugin = adapter_->Plugin();
         if (plugin.CreateEditor(parent)) plugin.FinishEditorCreation();
-        if (!plugin.EditorExists() || !plugin.Editor()->Attach(parent)) return kResultFalse;
+        if (!plugin.EditorExists()) return kResultFalse;
+        // X11 has no event loop of its own: the host lends its run loop through the frame.
+        if (!Platform::kWindowsTarget && adapter_->plugFrame_) {
+            auto loop = YVst3Ptr<IRunLoop>::Query(adapter_->plugFrame_);
+            if (loop) runLoop_ = std::make_unique<YVst3RunLoop>(loop.Get());
+        }
+        if (!plugin.Editor()->Attach(parent, runLoop_.get())) {
+            runLoop_.reset();
+            return kResultFalse;
+        }
         plugin.SetEditorOpen(true);
         return kResultOk;
     });
 }
 
 tresult YAudioPluginVST3Adapter::YEditor::removed() {
-    YGuarded("YAudioPluginVST3Adapter::YEditor::removed", [&] {
-        YAudioPlugin& plugin = adapter_->Plugin();
-        if (plugin.EditorExists()) plugin.SetEditorOpen(false);
-    });
+    YGuarded("YAudioPluginVST3Adapter::YEditor::removed", [&] { Close(); });
     return kResultFalse;
 }
 
@@ -648,8 +666,12 @@ tresult YAudioPluginVST3Adapter::YEditor::getSize(ViewRect* size) {
 }
 
 tresult YAudioPluginVST3Adapter::YEditor::onSize(ViewRect* newSize) {
-    (void)newSize;
-    return kResultOk;
+    return YGuarded("YAudioPluginVST3Adapter::YEditor::onSize", kResultFalse, [&] {
+        if (newSize == nullptr) return kInvalidArgument;
+        YAudioPlugin& plugin = adapter_->Plugin();
+        if (plugin.EditorExists()) plugin.Editor()->SetSize(newSize->right - newSize->left, newSize->bottom - newSize->top);
+        return kResultOk;
+    });
 }
 
 tresult YAudioPluginVST3Adapter::YEditor::setFrame(IPlugFrame* frame) {
@@ -664,6 +686,10 @@ tresult YAudioPluginVST3Adapter::YEditor::setFrame(IPlugFrame* frame) {
 tresult YAudioPluginVST3Adapter::YEditor::checkSizeConstraint(ViewRect* rect) {
     return YGuarded("YAudioPluginVST3Adapter::YEditor::checkSizeConstraint", kResultFalse, [&] {
         if (rect == nullptr || !adapter_->Plugin().EditorExists()) return kResultFalse;
+        int32_t width = 0, height = 0;
+        adapter_->Plugin().Editor()->GetMinimumSize(width, height);
+        rect->right = std::max(rect->right, rect->left + width);
+        rect->bottom = std::max(rect->bottom, rect->top + height);
         return kResultOk;
     });
 }

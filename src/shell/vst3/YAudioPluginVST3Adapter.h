@@ -9,12 +9,14 @@
 #include "shell/vst3/IEventList.h"
 #include "shell/vst3/IParameterChanges.h"
 #include "shell/vst3/IPlugView.h"
+#include "shell/vst3/YVst3RunLoop.h"
 #include "shell/vst3/ProcessContext.h"
 #include "shell/vst3/Speakers.h"
 #include "shell/vst3/YVst3EffectBase.h"
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <vector>
 
@@ -126,9 +128,9 @@ private:
     friend class YEditor;
 };
 
-// The editor view. The plug-in's editor has no window layer in this build: on Windows
-// the host gets a view that reports the editor's size and whose attach fails cleanly;
-// elsewhere there is no view at all.
+// The editor view: the plug-in's editor in a child window of an HWND (Windows) or of an
+// X11 window id (Linux, driven by the host's IRunLoop). Resizable; the size a user
+// gives it is what the next editor opens with.
 class YAudioPluginVST3Adapter::YEditor : public Vst3::YVst3Object<Vst3::IPlugView> {
 public:
     explicit YEditor(YAudioPluginVST3Adapter* adapter);
@@ -150,5 +152,8 @@ protected:
     ~YEditor() override;
 
 private:
+    void Close();
+
     YAudioPluginVST3Adapter* adapter_;
+    std::unique_ptr<YVst3RunLoop> runLoop_;
 };
