@@ -10,6 +10,10 @@
 //                                   same number of multiply-adds at the processor's
 //                                   peak (single precision for the linear-phase
 //                                   filters, double for the recursive one)
+//   Macros                          ProcessAudio with all four multiparameters ramping
+//                                   (three targets each) and 32 controller slots
+//                                   answering a controller every block, against the
+//                                   plain plug-in
 //   EffectVsChain/2/10              ProcessBlock against its all-pass chain alone
 //   EffectVsSerialBound/2/100       ProcessBlock against a bare chain of dependent
 //                                   multiply-adds, as many as the stages
@@ -112,6 +116,54 @@ BENCHMARK(Plugin)
     ->ArgsProduct({{10, 100}, {1}, {0}})
     ->ArgsProduct({{10, 100}, {2, 4}, {0, 1}})
     ->UseManualTime();
+
+// One instance of the product, prepared for stereo at kRate.
+std::unique_ptr<YAudioPlugin> Prepared() {
+    std::unique_ptr<YAudioPlugin> plugin(CreateAudioPlugin());
+    plugin->SetSampleRate(kRate);
+    plugin->SetChannels(2, 2);
+    plugin->InitProcessing();
+    return plugin;
+}
+
+void Macros(benchmark::State& state) {
+    std::unique_ptr<YAudioPlugin> busy = Prepared(), plain = Prepared();
+    auto& engine = static_cast<YAudioEffectPluginToAudioPluginAdapter&>(*busy);
+    const int targets[3] = {P::kDryWet, P::kFeedback, P::kMinFrequency};
+    for (int m = 0; m < YMultiParameter::kCount; ++m) {
+        YMultiParameter& multi = engine.MultiParameter(m);
+        multi.enabled = true;
+        multi.mode = m % 2 ? YMultiParameter::kTrigger : YMultiParameter::kSwitch;
+        multi.switchTime = 0.05;  // a ramp every few blocks
+        multi.targets.resize(3);
+        for (int k = 0; k < 3; ++k) {
+            multi.targets[k].enabled = true;
+            multi.targets[k].parameter = targets[k];
+            multi.targets[k].rangeMode = k;
+        }
+    }
+    YMIDIControllers& tables = engine.MIDIControllers();
+    tables.controllersEnabled = true;
+    for (int n = 0; n < YMIDIControllers::kSlots; ++n) {
+        tables.controllers[n].enabled = true;
+        tables.controllers[n].controller = 74;
+        tables.controllers[n].parameter = targets[n % 3];
+    }
+    StereoBlock in(kFrames), out(kFrames), plainOut(kFrames);
+    int block = 0;
+    Paired(
+        state,
+        [&] {
+            // Every macro switches on or fires every eight blocks, off again four later.
+            for (int m = 0; m < YMultiParameter::kCount; ++m)
+                if ((block + m) % 4 == 0) engine.MultiParameter(m).SetValue((block + m) % 8 == 0 ? 1.0 : 0.0);
+            busy->ProcessMIDIEvent(0, 0xB0, 74, static_cast<uint8_t>(block % 128));
+            busy->ProcessAudio(in.table, out.table, kFrames, true);
+            ++block;
+        },
+        [&] { plain->ProcessAudio(in.table, plainOut.table, kFrames, true); });
+}
+BENCHMARK(Macros)->UseManualTime();
 
 // Denormal-range work must cost no more than loud input: silence and noise far below
 // hearing decay through the feedback and the all-pass memories towards the smallest

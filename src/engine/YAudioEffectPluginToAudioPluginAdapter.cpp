@@ -98,6 +98,14 @@ void YAudioEffectPluginToAudioPluginAdapter::CreateParameters() {
         triggers_[k]->SetFlag(0, ParameterDefinition::kRandomizableBit, false);
         add(trigger, count + k);
     }
+    firstMultiParameter_ = count + 2;
+    for (int32_t m = 0; m < YMultiParameter::kCount; ++m) {
+        multiParameters_[m] = std::make_unique<YMultiParameter>(*this, m);
+        add(multiParameters_[m]->CreateParameter(this, firstMultiParameter_ + m), firstMultiParameter_ + m);
+    }
+    midiControllers_ = std::make_unique<YMIDIControllers>(
+        *this, [](void* engine, int32_t step) { static_cast<YAudioEffectPluginToAudioPluginAdapter*>(engine)->RequestPresetStep(step); },
+        this);
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::OpenPresets() {
@@ -184,6 +192,7 @@ void YAudioEffectPluginToAudioPluginAdapter::InitProcessing_LockedPart() {
     effect_->UpdateFromParameters();
     effect_->ResetSmoothing();
     parametersChanged_ = false;
+    for (auto& multi : multiParameters_) multi->SetSampleRate(ProcessingRate());
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::ProcessUpdate() {
@@ -237,7 +246,15 @@ void YAudioEffectPluginToAudioPluginAdapter::ParameterChanged(int32_t) {
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::PreBlock(float**, float**, int32_t) {
-    SetSubBlockLimits(effectBlockLimit_, maxLFOBlockSize_);
+    bool ramping = false;
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessing", [&] {
+        for (auto& multi : multiParameters_) {
+            multi->CheckSwitch();
+            ramping |= multi->Ramping();
+        }
+    });
+    // A running ramp moves in steps of at most maxLFOBlockSize.
+    SetSubBlockLimits(ramping ? std::min(effectBlockLimit_, maxLFOBlockSize_) : effectBlockLimit_, maxLFOBlockSize_);
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessingOnce(float**, float**, int32_t) {
@@ -258,6 +275,16 @@ void YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessingOnce(float**, f
 void YAudioEffectPluginToAudioPluginAdapter::Process(float** inputs, float** outputs, int32_t frames) {
     YGuarded("YAudioEffectPluginToAudioPluginAdapter::Process", [&] {
         if (effect_ == nullptr) return;
+        YGuarded("YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessing", [&] {
+            bool ramped = false;
+            for (auto& multi : multiParameters_) {
+                multi->CheckSwitch();
+                ramped |= multi->Ramping();
+                multi->Advance(frames);
+            }
+            // The ramp's target writes take effect in this sub-block.
+            if (ramped) effect_->UpdateFromParameters();
+        });
         const bool metering = MeteringOn();
         if (metering) FeedMeter(false, inputs, channelCount_, frames);
         effect_->ProcessBlock(transport, inputs, outputs, frames);
@@ -304,6 +331,7 @@ void YAudioEffectPluginToAudioPluginAdapter::Store(YStoreArchive& archive) {
             if (channelMode_ == ChannelMode::Surround)
                 for (bool enabled : surroundChannelsEnable_) enables.Append(enabled ? u'1' : u'0');
             archive.Text("SurroundChannelsEnable", enables, YString());
+            midiControllers_->StoreSwitches(archive);
             archive.Boolean("Bypass", bypassed, false);
             archive.Integer("MaxLFOBlockSize", maxLFOBlockSize_, kDefaultMaxLFOBlockSize);
             StoreSettings(archive);
@@ -325,6 +353,7 @@ void YAudioEffectPluginToAudioPluginAdapter::Store(YStoreArchive& archive) {
             mode = surround > 0 ? static_cast<int32_t>(ChannelMode::Surround) : 0;
         }
         SetChannelMode(static_cast<ChannelMode>(mode));
+        midiControllers_->StoreSwitches(archive);
         archive.Boolean("Bypass", bypassed, false);
         bypass = bypassed;
         int32_t blockSize = kDefaultMaxLFOBlockSize;
@@ -356,4 +385,90 @@ void YAudioEffectPluginToAudioPluginAdapter::StoreSettings(YStoreArchive& archiv
         InitProcessing();
     });
     YAudioPlugin::Store(archive);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::StoreStandardSettings(YStoreArchive& archive) {
+    StoreControllers(archive);
+    StoreMultiParameters(archive);
+    StorePresetIndex(archive);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::StoreControllers(YStoreArchive& archive) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::StoreControllers", [&] { midiControllers_->StoreTables(archive); });
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::StoreMultiParameters(YStoreArchive& archive) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::StoreMultiParameters", [&] {
+        YXMLItem* element = archive.Child("MultiParameters");
+        if (element == nullptr) {
+            for (auto& multi : multiParameters_) multi->Reset();
+            return;
+        }
+        YStoreArchive inner(*element, archive.Loading());
+        for (auto& multi : multiParameters_) multi->Store(inner);
+    });
+}
+
+// ---- MIDI controllers ----------------------------------------------------------------------
+
+int32_t YAudioEffectPluginToAudioPluginAdapter::AttachMIDIController(int32_t parameter) {
+    int32_t slot = -1;
+    {
+        YScopedLock parameters(parameterLock);
+        YScopedLock processing(processingLock);
+        slot = midiControllers_->AttachController(parameter);
+    }
+    if (slot >= 0) MarkSettingsChanged();
+    return slot;
+}
+
+template <typename Body>
+void YAudioEffectPluginToAudioPluginAdapter::WithControllerTables(const YString& guardName, Body&& body) {
+    YGuarded(guardName, [&] {
+        // The bindings deliver MIDI before the block: the tables are read under the
+        // block's locks, and a message that meets a state load holding parameterLock
+        // is dropped rather than waiting.
+        if (parameterLock.Acquire(0)) return;
+        struct Release {
+            YLock& lock;
+            ~Release() { lock.Release(); }
+        } release{parameterLock};
+        YScopedLock processing(processingLock);
+        body(*midiControllers_);
+    });
+}
+
+bool YAudioEffectPluginToAudioPluginAdapter::ProcessMIDIController(int32_t offset, double time, int32_t channel,
+                                                                   int32_t controller, double value) {
+    const bool handled = YAudioPlugin::ProcessMIDIController(offset, time, channel, controller, value);
+    WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessMIDIController",
+                         [&](YMIDIControllers& tables) { tables.ProcessController(channel + 1, controller, value); });
+    return handled;
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ProcessPressure(int32_t offset, double time, int32_t channel, int32_t key,
+                                                             double value) {
+    YAudioPlugin::ProcessPressure(offset, time, channel, key, value);
+    if (key == 255) ProcessAftertouch(channel, value);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ProcessAftertouch(int32_t channel, double value) {
+    WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessAftertouch", [&](YMIDIControllers& tables) {
+        tables.ProcessController(channel + 1, YMIDIControllers::kAftertouch, value);
+    });
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ProcessPitchBend(int32_t offset, double time, int32_t channel, double value) {
+    YAudioPlugin::ProcessPitchBend(offset, time, channel, value);
+    // Decoded as -1..1; the tables take 0..1 like every other source.
+    WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessPitchBend", [&](YMIDIControllers& tables) {
+        tables.ProcessController(channel + 1, YMIDIControllers::kPitchBend, std::clamp((value + 1.0) * 0.5, 0.0, 1.0));
+    });
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ProcessNote(const YNoteEvent& note) {
+    YAudioPlugin::ProcessNote(note);
+    WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessNote", [&](YMIDIControllers& tables) {
+        tables.ProcessNote(note.channel + 1, note.key, note.velocity, note.on);
+    });
 }

@@ -3,6 +3,8 @@
 #include "engine/ChannelMode.h"
 #include "engine/Parameters.h"
 #include "engine/YAudioEffectPlugin.h"
+#include "engine/YMIDIControllers.h"
+#include "engine/YMultiParameter.h"
 #include "presets/YPresetManagerT.h"
 #include "shell/YAudioPlugin.h"
 
@@ -20,7 +22,8 @@
 // Global parameter indices, which hosts store automation by and which therefore never
 // change: the effect's parameters first, in the order of its definitions (0 .. N-1),
 // then the engine's own, "Preset trigger - previous" (N) and "Preset trigger - next"
-// (N + 1). Anything the engine adds later goes after these.
+// (N + 1), then the four multiparameters "MultiParameter 1" .. "MultiParameter 4"
+// (N + 2 .. N + 5). Anything the engine adds later goes after these.
 class YAudioEffectPluginToAudioPluginAdapter : public YAudioPlugin, public ParameterOwner {
 public:
     static constexpr int32_t kSettingsVersion = 461312;  // 7.10.0
@@ -50,9 +53,11 @@ public:
     void Store(YStoreArchive& archive) override;
     // The effect's parameters, shape and MIDI settings, then the standard settings.
     virtual void StoreSettings(YStoreArchive& archive);
-    // Where the controller tables, multiparameters, active presets and the preset
-    // index ("CurrentPresetIndex", always written) are stored.
-    virtual void StoreStandardSettings(YStoreArchive& archive) { StorePresetIndex(archive); }
+    // The controller tables, the multiparameters, then (in subclasses, what follows
+    // them in the document and) the preset index ("CurrentPresetIndex", always written).
+    virtual void StoreStandardSettings(YStoreArchive& archive);
+    void StoreControllers(YStoreArchive& archive);
+    void StoreMultiParameters(YStoreArchive& archive);
     // After a load (the open editor re-reads everything: YAudioPlugin::Store asks it).
     void ActualiseAfterLoading() {}
     static constexpr int32_t kUnversionedSettings = 328448;  // 5.3.0
@@ -97,6 +102,24 @@ public:
     bool StorePreset(YXMLItem& preset, YPresetManagerBase& manager, bool replacing);
     void LoadPreset(YXMLItem& preset, YPresetManagerBase& manager);
 
+    // ---- Multiparameters and MIDI controllers ---------------------------------------------
+    YMultiParameter& MultiParameter(int32_t number) { return *multiParameters_[static_cast<std::size_t>(number)]; }
+    // The global parameter index of multiparameter number 0..3.
+    int32_t MultiParameterIndex(int32_t number) const { return firstMultiParameter_ + number; }
+    YMIDIControllers& MIDIControllers() { return *midiControllers_; }
+    // "Attach MIDI controller" for a parameter (user-interface thread): the slot chosen,
+    // or -1 when all are in use, for the editor to say YMIDIControllers::AllInUseMessage.
+    int32_t AttachMIDIController(int32_t parameter);
+
+    // MIDI from YAudioPlugin's decoding (audio thread): the plug-in's own handling
+    // first, then the controller tables and the preset trigger.
+    bool ProcessMIDIController(int32_t offset, double time, int32_t channel, int32_t controller, double value) override;
+    void ProcessPressure(int32_t offset, double time, int32_t channel, int32_t key, double value) override;
+    void ProcessPitchBend(int32_t offset, double time, int32_t channel, double value) override;
+    void ProcessNote(const YNoteEvent& note) override;
+    // Channel pressure (0..1) as the controller source "Aftertouch".
+    void ProcessAftertouch(int32_t channel, double value);
+
     YAudioEffectPlugin* Effect() const { return effect_; }
     ParameterMainBase* Parameter(int32_t index) const;
     int32_t SettingsVersion() const { return version_; }
@@ -133,6 +156,8 @@ private:
     class PresetStepThread;
 
     void CreateParameters();
+    template <typename Body>
+    void WithControllerTables(const YString& guardName, Body&& body);
     void OpenPresets();
 
     std::unique_ptr<YPlugin> plugin_;
@@ -140,6 +165,9 @@ private:
     YLock pluginMutex_;
     std::vector<ParameterMainBase*> parameters_;  // registered; the plug-in holds the references
     std::array<ParameterDefinition*, 2> triggers_{};
+    std::array<std::unique_ptr<YMultiParameter>, YMultiParameter::kCount> multiParameters_;
+    int32_t firstMultiParameter_ = 0;
+    std::unique_ptr<YMIDIControllers> midiControllers_;
     bool midSideNeeded_ = false;
     int32_t effectBlockLimit_ = 2147483647;
     int32_t channelCount_ = 0;

@@ -1,6 +1,9 @@
 #include "modulation/YEnvelopeComputer.h"
 
+#include "foundation/YStoreArchive.h"
+
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -551,4 +554,68 @@ void YEnvelopeComputer::Run(double* out, double x, double step, int32_t count) c
         if (count > 0 && p < last) ++p;
     }
     cursor_ = p;
+}
+
+// ---- Stored form ----------------------------------------------------------------------------------
+
+namespace {
+
+// More points than any editor makes; a document with more is not a curve.
+constexpr int32_t kMaxCurvePoints = 4096;
+
+const YString* SegmentTypeNames() {
+    static const auto names = [] {
+        std::array<YString, YEnvelopeComputer::kTypeCount> all;
+        for (int32_t i = 0; i < YEnvelopeComputer::kTypeCount; ++i) all[i] = YEnvelopeComputer::TypeInfoOf(i).name;
+        return all;
+    }();
+    return names.data();
+}
+
+void StorePoint(YStoreArchive& archive, YEnvelopeComputer::Point& point) {
+    const YEnvelopeComputer::Point fresh;
+    archive.Number("X", point.x, fresh.x);
+    archive.Number("Y", point.y, fresh.y);
+    archive.Enumeration("Type", point.type, SegmentTypeNames(), YEnvelopeComputer::kTypeCount, fresh.type);
+    archive.Number("Curvature", point.curvature, fresh.curvature);
+    archive.Number("HorizontalCurvature", point.horizontalCurvature, fresh.horizontalCurvature);
+    archive.Number("Smoothness1", point.smoothness[0], fresh.smoothness[0]);
+    archive.Number("Smoothness2", point.smoothness[1], fresh.smoothness[1]);
+    int32_t flags = point.flags;
+    archive.Integer("Flags", flags, fresh.flags);
+    point.flags = static_cast<uint8_t>(flags);
+    archive.Integer("Count", point.count, fresh.count);
+}
+
+// A loaded point inside the curve's box, with curvatures the segments are made for.
+void Sanitise(YEnvelopeComputer::Point& point, const YEnvelopeComputer& curve) {
+    point.x = std::clamp(point.x, std::min(curve.XMin(), curve.XMax()), std::max(curve.XMin(), curve.XMax()));
+    point.y = std::clamp(point.y, std::min(curve.YMin(), curve.YMax()), std::max(curve.YMin(), curve.YMax()));
+    point.curvature = std::clamp(point.curvature, -1.0, 1.0);
+    point.horizontalCurvature = std::clamp(point.horizontalCurvature, -1.0, 1.0);
+}
+
+}  // namespace
+
+void YEnvelopeComputer::Store(YStoreArchive& archive, const YString& name) {
+    YXMLItem* element = archive.Child(name);
+    if (element == nullptr) return;  // loading without it: the curve stays as it is
+    if (archive.Saving()) {
+        element->RemoveAllSubItems();
+        for (Point point : points_) {
+            YStoreArchive pointArchive(*element->AddSubItem("Point"), false);
+            StorePoint(pointArchive, point);
+        }
+        return;
+    }
+    std::vector<Point> points;
+    for (YXMLItem* item = element->First("Point"); item && points.size() < static_cast<size_t>(kMaxCurvePoints);
+         item = element->Next()) {
+        Point point;
+        YStoreArchive pointArchive(*item, true);
+        StorePoint(pointArchive, point);
+        Sanitise(point, *this);
+        points.push_back(point);
+    }
+    SetPoints(std::move(points));
 }

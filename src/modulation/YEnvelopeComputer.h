@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+class YStoreArchive;
+
 // An edited curve (points in ascending x, each starting a segment of some type and
 // curvature) turned into a chain of closed-form pieces that evaluate fast at one x
 // or over a run of equally spaced x.
@@ -109,6 +111,11 @@ public:
     double Value(double x) const noexcept;
     // out[k] for x, x + step, ... (count values), piece by piece from the cursor.
     void Run(double* out, double x, double step, int32_t count) const noexcept;
+
+    // Stores the points as "Point" children of the child element name, or loads them
+    // back (held inside the curve's box). The ranges belong to where the curve is used
+    // and are not stored; loading without the child leaves the curve as it is.
+    void Store(YStoreArchive& archive, const YString& name);
 
     int32_t ItemCount() const { return static_cast<int32_t>(items_.size()); }
     const Item& ItemAt(int32_t index) const { return *items_.at(static_cast<size_t>(index)); }

@@ -30,69 +30,9 @@
 
 namespace {
 
-using Settings = YSignalGenerator::Settings;
-using Point = YEnvelopeComputer::Point;
-
-// More points than any editor makes; a document with more is not a curve.
-constexpr int32_t kMaxCurvePoints = 4096;
-
 static_assert(std::endian::native == std::endian::little, "tables are stored as little-endian floats");
 
-const YString* SegmentTypeNames() {
-    static const auto names = [] {
-        std::array<YString, YEnvelopeComputer::kTypeCount> all;
-        for (int32_t i = 0; i < YEnvelopeComputer::kTypeCount; ++i) all[i] = YEnvelopeComputer::TypeInfoOf(i).name;
-        return all;
-    }();
-    return names.data();
-}
-
-void StorePoint(YStoreArchive& archive, Point& point) {
-    const Point fresh;
-    archive.Number("X", point.x, fresh.x);
-    archive.Number("Y", point.y, fresh.y);
-    archive.Enumeration("Type", point.type, SegmentTypeNames(), YEnvelopeComputer::kTypeCount, fresh.type);
-    archive.Number("Curvature", point.curvature, fresh.curvature);
-    archive.Number("HorizontalCurvature", point.horizontalCurvature, fresh.horizontalCurvature);
-    archive.Number("Smoothness1", point.smoothness[0], fresh.smoothness[0]);
-    archive.Number("Smoothness2", point.smoothness[1], fresh.smoothness[1]);
-    int32_t flags = point.flags;
-    archive.Integer("Flags", flags, fresh.flags);
-    point.flags = static_cast<uint8_t>(flags);
-    archive.Integer("Count", point.count, fresh.count);
-}
-
-// A loaded point inside the curve's box, with curvatures the segments are made for.
-void Sanitise(Point& point, const YEnvelopeComputer& curve) {
-    point.x = std::clamp(point.x, std::min(curve.XMin(), curve.XMax()), std::max(curve.XMin(), curve.XMax()));
-    point.y = std::clamp(point.y, std::min(curve.YMin(), curve.YMax()), std::max(curve.YMin(), curve.YMax()));
-    point.curvature = std::clamp(point.curvature, -1.0, 1.0);
-    point.horizontalCurvature = std::clamp(point.horizontalCurvature, -1.0, 1.0);
-}
-
-// The curve's ranges belong to its place in the shape and are not stored.
-void StoreCurve(YStoreArchive& archive, const YString& name, YEnvelopeComputer& curve) {
-    YXMLItem* element = archive.Child(name);
-    if (element == nullptr) return;  // loading a shape without it: the reset curve stays
-    if (archive.Saving()) {
-        element->RemoveAllSubItems();
-        for (Point point : curve.Points()) {
-            YStoreArchive pointArchive(*element->AddSubItem("Point"), false);
-            StorePoint(pointArchive, point);
-        }
-        return;
-    }
-    std::vector<Point> points;
-    for (YXMLItem* item = element->First("Point"); item && points.size() < static_cast<size_t>(kMaxCurvePoints); item = element->Next()) {
-        Point point;
-        YStoreArchive pointArchive(*item, true);
-        StorePoint(pointArchive, point);
-        Sanitise(point, curve);
-        points.push_back(point);
-    }
-    curve.SetPoints(std::move(points));
-}
-
+using Settings = YSignalGenerator::Settings;
 // One "Item" child per slot with "Value"; "Count" says how many were written. A load
 // reads at most that many (held to the slots) and keeps the reset value of the rest.
 template <class T, size_t N>
@@ -239,7 +179,7 @@ void YSignalGenerator::StoreSettings(YStoreArchive& archive, Settings& s) {
     static const Settings reset;
     archive.Integer("Mode", s.mode, reset.mode);
     archive.Number("value", s.morph, reset.morph);
-    StoreCurve(archive, "Envelope", s.envelope);
+    s.envelope.Store(archive, "Envelope");
     archive.Number("EnvelopeDepth", s.envelopeDepth, reset.envelopeDepth);
 
     StoreItems(archive, "Step", s.stepLevels, reset.stepLevels);
@@ -267,9 +207,9 @@ void YSignalGenerator::StoreSettings(YStoreArchive& archive, Settings& s) {
     }
 
     archive.Boolean("TransformEnable", s.transformEnable, reset.transformEnable);
-    StoreCurve(archive, "Transform", s.transform);
+    s.transform.Store(archive, "Transform");
     archive.Boolean("AmplitudeTransformEnable", s.amplitudeTransformEnable, reset.amplitudeTransformEnable);
-    StoreCurve(archive, "AmplitudeTransform", s.amplitudeTransform);
+    s.amplitudeTransform.Store(archive, "AmplitudeTransform");
 
     StoreHarmonics(archive, s, reset);
 }

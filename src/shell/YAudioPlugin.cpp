@@ -17,34 +17,61 @@ YAudioPlugin::~YAudioPlugin() {
 
 // ---- MIDI ----------------------------------------------------------------------------------
 
-bool YAudioPlugin::ProcessMIDIEvent(int32_t sampleOffset, uint8_t status, uint8_t data1, uint8_t data2) {
-    return YGuarded("YAudioPlugin::ProcessMIDIEvent", false, [&] {
-        const int32_t offset = sampleOffset > 0 ? sampleOffset - 1 : sampleOffset;
-        const double time = offset * transport.tempo / (ProcessingRate() * 60.0) + transport.ppqPosition;
-        const int32_t kind = status & 0xF0, channel = status & 0x0F;
-        switch (kind) {
-            case 0x80:
-            case 0x90: {
-                int32_t velocity = data2 & 0x7F;
-                if (velocity > 0) --velocity;
-                YNoteEvent note;
-                note.offset = offset;
-                note.time = time;
-                note.channel = static_cast<uint8_t>(channel);
-                note.key = static_cast<int8_t>(data1 & 0x7F);
-                note.velocity = velocity * (1.0 / 127.0);
-                note.on = kind == 0x90 && data2 != 0;
-                ProcessNotePerform(note);
-                return true;
-            }
-            case 0xA0: ProcessPressure(offset, time, channel, data1, (data2 & 0x7F) / 127.0); return true;
-            case 0xB0: return ProcessMIDIController(offset, time, channel, data1, (data2 & 0x7F) / 127.0);
-            case 0xC0: ProcessProgramChange(offset, time, channel, data1); return true;
-            case 0xD0: ProcessPressure(offset, time, channel, 255, (data1 & 0x7F) / 127.0); return true;
-            case 0xE0: ProcessPitchBend(offset, time, channel, ((data2 * 128) | data1) * (1.0 / 8191.5) - 1.0); return true;
-            default: return false;
-        }
+// The bindings deliver MIDI before the block, outside ProcessAudio: the held-note
+// state and what the messages drive are touched under the block's locks, and a
+// message that meets a preparation or a state load (holding parameterLock) is dropped
+// rather than waiting; the preparation resets the held notes anyway.
+template <typename Body>
+bool YAudioPlugin::UnderBlockLocks(Body&& body) {
+    if (parameterLock.Acquire(0)) return false;
+    struct Release {
+        YLock& lock;
+        ~Release() { lock.Release(); }
+    } release{parameterLock};
+    YScopedLock processing(processingLock);
+    return body();
+}
+
+void YAudioPlugin::ProcessNoteEvent(const YNoteEvent& note) {
+    YGuarded("YAudioPlugin::ProcessNoteEvent", [&] {
+        UnderBlockLocks([&] {
+            ProcessNotePerform(note);
+            return true;
+        });
     });
+}
+
+bool YAudioPlugin::ProcessMIDIEvent(int32_t sampleOffset, uint8_t status, uint8_t data1, uint8_t data2) {
+    return YGuarded("YAudioPlugin::ProcessMIDIEvent", false,
+                    [&] { return UnderBlockLocks([&] { return DecodeMIDIEvent(sampleOffset, status, data1, data2); }); });
+}
+
+bool YAudioPlugin::DecodeMIDIEvent(int32_t sampleOffset, uint8_t status, uint8_t data1, uint8_t data2) {
+    const int32_t offset = sampleOffset > 0 ? sampleOffset - 1 : sampleOffset;
+    const double time = offset * transport.tempo / (ProcessingRate() * 60.0) + transport.ppqPosition;
+    const int32_t kind = status & 0xF0, channel = status & 0x0F;
+    switch (kind) {
+        case 0x80:
+        case 0x90: {
+            int32_t velocity = data2 & 0x7F;
+            if (velocity > 0) --velocity;
+            YNoteEvent note;
+            note.offset = offset;
+            note.time = time;
+            note.channel = static_cast<uint8_t>(channel);
+            note.key = static_cast<int8_t>(data1 & 0x7F);
+            note.velocity = velocity * (1.0 / 127.0);
+            note.on = kind == 0x90 && data2 != 0;
+            ProcessNotePerform(note);
+            return true;
+        }
+        case 0xA0: ProcessPressure(offset, time, channel, data1, (data2 & 0x7F) / 127.0); return true;
+        case 0xB0: return ProcessMIDIController(offset, time, channel, data1, (data2 & 0x7F) / 127.0);
+        case 0xC0: ProcessProgramChange(offset, time, channel, data1); return true;
+        case 0xD0: ProcessPressure(offset, time, channel, 255, (data1 & 0x7F) / 127.0); return true;
+        case 0xE0: ProcessPitchBend(offset, time, channel, ((data2 * 128) | data1) * (1.0 / 8191.5) - 1.0); return true;
+        default: return false;
+    }
 }
 
 bool YAudioPlugin::ProcessMIDIController(int32_t offset, double time, int32_t channel, int32_t controller,

@@ -70,8 +70,11 @@ public:
     // ---- MIDI (audio thread) ---------------------------------------------------------
     bool receivesMIDI = false;
     bool sendsMIDI = false;
-    // Decodes one raw message; answers whether it was handled.
+    // Decodes one raw message; answers whether it was handled. Dropped (false) while
+    // another thread holds parameterLock.
     bool ProcessMIDIEvent(int32_t sampleOffset, uint8_t status, uint8_t data1, uint8_t data2);
+    // A decoded note from a binding, under the same locks.
+    void ProcessNoteEvent(const YNoteEvent& note);
     bool ProcessMIDIController(int32_t offset, double time, int32_t channel, int32_t controller, double value) override;
     void GenerateNoteEvent(int32_t offset, int32_t channel, int32_t key, double velocity, bool on);
     virtual void GenerateMIDIEvent(int32_t offset, uint8_t status, uint8_t data1, uint8_t data2);
@@ -262,6 +265,9 @@ protected:
     void RequestFirstInterpolationBlock() { interpolationFirstBlock_ = true; }
 
 private:
+    template <typename Body>
+    bool UnderBlockLocks(Body&& body);
+    bool DecodeMIDIEvent(int32_t sampleOffset, uint8_t status, uint8_t data1, uint8_t data2);
     void FixAudioBuffers(float** table, float** fixed, int32_t connected, int32_t busCount, bool isInput, int32_t frames);
     void ProcessRouted(float** inputs, float** outputs, int32_t frames);
     void RunSubBlocks(float** inputs, float** outputs, int32_t frames);

@@ -150,7 +150,7 @@ TEST(EnginePresetFile, ADamagedPresetFileDoesNotStopTheInstance) {
     engine.Initialize("Vortalis", "Yorvane", &PassThroughEffectFactory, 500, 100);
     EXPECT_NE(engine.Presets().OpenError(), YString());
     EXPECT_TRUE(engine.Presets().StepOrder().empty());
-    EXPECT_EQ(engine.GetParameterCount(), kNext + 1);
+    EXPECT_EQ(engine.GetParameterCount(), kNext + 1 + YMultiParameter::kCount);  // the multiparameters last
     engine.RequestPresetStep(1);
     engine.CarryOutPresetSteps();  // nothing to step through: nothing happens
     EXPECT_EQ(engine.Presets().CurrentPresetIndex(), 0);

@@ -271,7 +271,7 @@ TEST_F(Conformance, TheHalvesThroughTheirOwnPointersAreOneObject) {
     // A host that also initializes the controller half is refused the second time.
     EXPECT_EQ(controllerOnly->initialize(context.Get()), kResultFalse);
     controllerOnly->setComponentHandler(nullptr);
-    EXPECT_EQ(controllerOnly->getParameterCount(), 8 + 1 + 130);
+    EXPECT_EQ(controllerOnly->getParameterCount(), 12 + 1 + 130);
     component->terminate();
 }
 

@@ -23,7 +23,7 @@ TEST_F(Parameters, Vst2ListsTheEnginesParametersUnderTheirIdentifiers) {
     const std::vector<YHostedParameter> parameters = plugin->Parameters();
     ASSERT_EQ(static_cast<int32_t>(parameters.size()), direct.Plugin().GetParameterCount());
     const char* names[] = {"gain", "count", "mode", "switch", "fourthParameterWithALong", "sync", "PresetPrevious",
-                           "PresetNext"};
+                           "PresetNext", "MultiParameter 1", "MultiParameter 2", "MultiParameter 3", "MultiParameter 4"};
     ASSERT_EQ(parameters.size(), std::size(names));
     for (std::size_t i = 0; i < parameters.size(); ++i) {
         EXPECT_EQ(parameters[i].name.ToUtf8(), names[i]);  // identifiers, cut to 24 characters

@@ -67,6 +67,16 @@ struct ShapeArguments {
     bool Apply(Session& session, std::string& error) const;
 };
 
+// --macro N:TARGET:MAPPING and --cc CHANNEL:CONTROLLER:TARGET[:MAPPING]: multiparameter
+// targets and MIDI controller slots (the syntax is in the README). Apply puts them into
+// the session's state, the macros' targets written for their current values.
+struct ControlArguments {
+    std::vector<std::string> macros, controllers;
+
+    void AddTo(CLI::App& command);
+    bool Apply(Session& session, std::string& error) const;
+};
+
 // A progress line on the terminal: percentage and real-time factor; nothing when quiet
 // or when standard error is not a terminal.
 Session::Progress TerminalProgress(bool quiet);

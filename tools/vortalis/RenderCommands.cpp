@@ -26,6 +26,7 @@ struct RenderArguments {
     std::string outputDir;
     std::string type;  // a batch's output type; empty: each input's own
     std::string format = "same";
+    std::string timeSignature = "4/4";
     SampleFormat encoding = SampleFormat::Same;
     unsigned jobs = 0;
 
@@ -38,6 +39,14 @@ struct RenderArguments {
         command.add_option("--save-state", options.stateOut, "write the state once the settings are applied");
         command.add_flag("--tail", options.tail, "append what the plug-in keeps sounding after the input");
         command.add_flag("--agc", options.agc, "switch the automatic gain compensation on");
+        command.add_option("--midi", options.midiFile, "play a standard MIDI file (format 0 or 1) along the input");
+        CLI::Option* tempo = command.add_option("--tempo", options.tempo, "a playing host transport at this tempo (BPM)")
+                                 ->check(CLI::Range(1.0, 999.0));
+        command.add_option("--time-signature", timeSignature, "the transport's time signature, N/D (default 4/4)")
+            ->needs(tempo);
+        command.add_option("--start-ppq", options.startPpq, "the song position of the first sample, in quarter notes")
+            ->check(CLI::Range(0.0, 1e9))
+            ->needs(tempo);
         command.add_option("--format", format, "same, float, pcm16 or pcm24");
         CLI::Option* folder =
             command.add_option("--output-dir", outputDir, "render every input into this folder, named after the input");
@@ -55,6 +64,15 @@ struct RenderArguments {
             error = "render takes INPUT OUTPUT, or --output-dir DIR and the inputs";
             return false;
         }
+        int numerator = 0, denominator = 0;
+        char slash = 0, extra = 0;
+        if (std::sscanf(timeSignature.c_str(), "%d%c%d%c", &numerator, &slash, &denominator, &extra) != 3 || slash != '/' ||
+            numerator < 1 || numerator > 99 || (denominator & (denominator - 1)) != 0 || denominator < 1 || denominator > 64) {
+            error = "--time-signature takes N/D, for example 3/4 or 7/8";
+            return false;
+        }
+        options.timeSigNumerator = numerator;
+        options.timeSigDenominator = denominator;
         if (!ParseSampleFormat(format, encoding)) {
             error = "--format takes same, float, pcm16 or pcm24";
             return false;

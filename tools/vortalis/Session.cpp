@@ -6,6 +6,7 @@
 #include "shell/YStateChunk.h"
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -82,6 +83,13 @@ bool Session::Open(const SessionOptions& options, double sampleRate, int32_t cha
     channels_ = channels;
     block_ = std::max(1, options.block);
     tail_ = options.tail;
+    if (!options.midiFile.empty() && !midi_.Load(options.midiFile, error)) return false;
+    playing_ = options.tempo > 0.0;
+    transport_.tempo = playing_ ? options.tempo : 120.0;
+    transport_.timeSigNumerator = options.timeSigNumerator;
+    transport_.timeSigDenominator = options.timeSigDenominator;
+    transport_.ppqPosition = options.startPpq;
+    transport_.playing = playing_;
     if (!plugin_->Prepare(sampleRate, block_, channels, channels)) {
         error = "the plug-in refused " + std::to_string(channels) + " channels at " +
                 std::to_string(static_cast<int>(sampleRate)) + " Hz";
@@ -183,9 +191,27 @@ bool Session::Render(AudioSource& input, AudioWriter& output, const Progress& pr
         inputs.push_back(in[c].data());
         outputs.push_back(out[c].data());
     }
+    // The song a host would play along: the transport from its start position, bar
+    // starts on the time signature's grid, and the MIDI file's events at their samples.
+    if (playing_) plugin_->SetTransport(transport_);
+    const double barLength = 4.0 * transport_.timeSigNumerator / std::max(1, transport_.timeSigDenominator);
+    const std::vector<MidiFileEvent>& events = midi_.Events();
+    std::size_t nextEvent = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int64_t at = 0; at < total; at += block_) {
         const int32_t count = static_cast<int32_t>(std::min<int64_t>(block_, total - at));
+        if (playing_) {
+            YHostTransport transport = plugin_->Transport();
+            transport.barStart = std::floor(transport.ppqPosition / barLength + 1e-9) * barLength;
+            plugin_->SetTransport(transport);
+        }
+        for (; nextEvent < events.size(); ++nextEvent) {
+            const MidiFileEvent& event = events[nextEvent];
+            const auto sample = static_cast<int64_t>(std::llround(event.seconds * sampleRate_));
+            if (sample >= at + count) break;
+            plugin_->AddMIDIEvent(static_cast<int32_t>(std::max<int64_t>(0, sample - at)), event.status, event.data1,
+                                  event.data2);
+        }
         const int32_t fromInput = static_cast<int32_t>(std::clamp<int64_t>(frames - at, 0, count));
         if (fromInput > 0 && !input.Read(interleaved.data(), fromInput, error)) return false;
         for (std::size_t c = 0; c < channels; ++c)

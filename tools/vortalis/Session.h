@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioFile.h"
+#include "MidiFile.h"
 #include "host/YPluginHost.h"
 
 #include <functional>
@@ -21,6 +22,10 @@ struct SessionOptions {
     std::string stateOut;                                    // --save-state FILE
     bool tail = false;                                       // --tail
     bool agc = false;                                        // --agc
+    std::string midiFile;                                    // --midi FILE
+    double tempo = 0.0;                                      // --tempo BPM; 0: no transport
+    int32_t timeSigNumerator = 4, timeSigDenominator = 4;    // --time-signature N/D
+    double startPpq = 0.0;                                   // --start-ppq Q
 };
 
 // One instance of the built plug-in, loaded and prepared as a host would, with the
@@ -62,6 +67,9 @@ private:
     int32_t channels_ = 0;
     int32_t block_ = 512;
     bool tail_ = false;
+    MidiFile midi_;
+    YHostTransport transport_;
+    bool playing_ = false;
     YByteBuffer savedState_;  // what the instance continues from, with a state to save
 };
 

@@ -150,6 +150,7 @@ struct SaveArguments {
     PluginArguments plugin;
     SettingArguments settings;
     ShapeArguments shape;
+    ControlArguments controls;
     std::string path;
 };
 
@@ -171,12 +172,14 @@ void AddStateCommands(CLI::App& app, CommandList& commands) {
     save->plugin.AddTo(*command, save->options);
     save->settings.AddTo(*command);
     save->shape.AddTo(*command);
+    save->controls.AddTo(*command);
     commands.push_back({command, [save] {
         std::string error;
         save->plugin.Fill(save->options);
         if (!save->settings.Fill(save->options, error)) return Fail(error);
         Session session;
         if (!session.Open(save->options, 48000.0, 2, error) || !save->shape.Apply(session, error) ||
+            !save->controls.Apply(session, error) ||
             !session.SaveState(save->path, error))
             return Fail(error);
         return 0;

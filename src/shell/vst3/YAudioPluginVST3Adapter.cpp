@@ -429,7 +429,7 @@ void YAudioPluginVST3Adapter::ApplyInputEvents(IEventList& events) {
                 note.key = static_cast<int8_t>((on ? event.noteOn.pitch : event.noteOff.pitch) & 0x7F);
                 note.velocity = on ? event.noteOn.velocity : event.noteOff.velocity;
                 note.on = on;
-                plugin_->ProcessNotePerform(note);
+                plugin_->ProcessNoteEvent(note);
                 break;
             }
             case Event::kDataEvent: {
