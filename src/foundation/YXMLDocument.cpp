@@ -1,7 +1,10 @@
 #include "foundation/YXMLDocument.h"
 
 #include "foundation/YEncoding.h"
+#include "foundation/YException.h"
+#include "foundation/YFile.h"
 #include "foundation/YFormat.h"
+#include "foundation/YStdFileStream.h"
 #include "foundation/YXMLParser.h"
 #include "foundation/YXMLWriter.h"
 
@@ -28,4 +31,28 @@ void YXMLDocument::Write(const YXMLItem& root, YStream& stream, bool compact, co
     writer.WriteLine(YFormat("<?xml version=\"1.0\" encoding=\"{0}\"?>").Arg(encoding));
     writer.Write(root, compact);
     writer.Flush();
+}
+
+std::unique_ptr<YXMLItem> YXMLDocument::ReadFile(const YString& path) {
+    YStdFileStream stream(path, YStdFileStream::kRead);
+    return Read(stream);
+}
+
+void YXMLDocument::WriteFile(const YXMLItem& root, const YString& path) {
+    const YString temporary = path + YString(".new");
+    try {
+        YStdFileStream stream(temporary, YStdFileStream::kWrite | YStdFileStream::kCreate);
+        Write(root, stream, false, "utf-8");
+        stream.Flush();
+        stream.Close();
+        YFile::Replace(temporary, path);
+    } catch (...) {
+        if (YFile::Exists(temporary) && !YFile::IsDirectory(temporary)) {
+            try {
+                YFile::Delete(temporary);
+            } catch (const YException&) {
+            }
+        }
+        throw;
+    }
 }

@@ -32,6 +32,12 @@ public:
     static std::unique_ptr<YXMLItem> Read(YStream& stream);
     static void Write(const YXMLItem& root, YStream& stream, bool compact = false, const YString& encoding = "utf-8");
 
+    // A file's document, and a tree written indented as "utf-8" to a file: first
+    // beside it (path + ".new"), which then replaces the file in one step, so that a
+    // failure at any point (a full disk, a crash) leaves the old file whole.
+    static std::unique_ptr<YXMLItem> ReadFile(const YString& path);
+    static void WriteFile(const YXMLItem& root, const YString& path);
+
 private:
     std::unique_ptr<YXMLItem> root_;
 };

@@ -5,7 +5,6 @@
 #include "foundation/YFile.h"
 #include "foundation/YFormat.h"
 #include "foundation/YMemoryStream.h"
-#include "foundation/YStdFileStream.h"
 #include "foundation/YXMLDocument.h"
 #include "foundation/YZLibStream.h"
 
@@ -28,32 +27,11 @@ YString FolderOf(const YString& path) {
     return YString();
 }
 
-std::unique_ptr<YXMLItem> ReadDocument(const YString& path) {
-    YStdFileStream stream(path, YStdFileStream::kRead);
-    return YXMLDocument::Read(stream);
-}
-
-// Writes beside the file, then puts the new file in its place in one step: a failure
-// at any point leaves the old file whole.
+// The file written safely (YXMLDocument::WriteFile), in a folder made when missing.
 void WriteDocument(const YXMLItem& root, const YString& path) {
-    const YString temporary = path + YString(".new");
     const YString folder = FolderOf(path);
     if (!folder.IsEmpty()) YFile::CreatePath(folder);
-    try {
-        YStdFileStream stream(temporary, YStdFileStream::kWrite | YStdFileStream::kCreate);
-        YXMLDocument::Write(root, stream, false, "utf-8");
-        stream.Flush();
-        stream.Close();
-        YFile::Replace(temporary, path);
-    } catch (...) {
-        if (YFile::Exists(temporary) && !YFile::IsDirectory(temporary)) {
-            try {
-                YFile::Delete(temporary);
-            } catch (const YException&) {
-            }
-        }
-        throw;
-    }
+    YXMLDocument::WriteFile(root, path);
 }
 
 const YString& RawName(const YXMLItem& preset) {
@@ -97,7 +75,7 @@ void YPresetManagerBase::Open() {
         path_ = YFile::Join(folder, name);
         if (YFile::Exists(path_)) {
             try {
-                std::unique_ptr<YXMLItem> root = ReadDocument(path_);
+                std::unique_ptr<YXMLItem> root = YXMLDocument::ReadFile(path_);
                 root->SetName(RootName());
                 root_ = std::move(root);
             } catch (const YException& e) {
@@ -109,7 +87,7 @@ void YPresetManagerBase::Open() {
         // folder itself. It goes only once its presets are safely in the new file.
         const YString older = YFile::Join(FolderOf(folder), name);
         if (!damaged_ && YFile::Exists(older) && !YFile::IsDirectory(older)) {
-            std::unique_ptr<YXMLItem> source = ReadDocument(older);
+            std::unique_ptr<YXMLItem> source = YXMLDocument::ReadFile(older);
             std::unique_ptr<YXMLItem> copy = root_->Clone();
             if (MergeInto(*source, *copy, 0) > 0) Commit(std::move(copy));
             YFile::Delete(older);
@@ -316,7 +294,7 @@ void YPresetManagerBase::ExportFolder(const YXMLItem& folder, const YString& fil
 
 void YPresetManagerBase::ImportFolder(const YXMLItem& folder, const YString& file) {
     if (!IsFolder(folder) && folder.GetParent()) throw YException(TranslateText("The item is not a folder."));
-    std::unique_ptr<YXMLItem> source = ReadDocument(file);
+    std::unique_ptr<YXMLItem> source = YXMLDocument::ReadFile(file);
     if (!IsFolder(*source) && source->GetName() != RootName())
         throw YException(YFormat(TranslateText("File \"{0}\" holds no preset directory.")).Arg(file));
     YScopedLock lock(treeLock_);

@@ -3,7 +3,6 @@
 #include "foundation/YException.h"
 #include "foundation/YFile.h"
 #include "foundation/YFormat.h"
-#include "foundation/YStdFileStream.h"
 #include "foundation/YXMLDocument.h"
 
 namespace {
@@ -21,8 +20,7 @@ YString YConfiguration::PathOf(File file) {
 
 std::unique_ptr<YXMLItem> YConfiguration::Read(File file) {
     try {
-        YStdFileStream stream(PathOf(file), YStdFileStream::kRead);
-        std::unique_ptr<YXMLItem> root = YXMLDocument::Read(stream);
+        std::unique_ptr<YXMLItem> root = YXMLDocument::ReadFile(PathOf(file));
         root->SetName(kRootName);
         return root;
     } catch (const YException&) {
@@ -32,15 +30,7 @@ std::unique_ptr<YXMLItem> YConfiguration::Read(File file) {
 
 void YConfiguration::Write(File file, YXMLItem& root) {
     root.SetName(kRootName);
-    const YString path = PathOf(file);
-    const YString temporary = path + YString(".new");
-    {
-        YStdFileStream stream(temporary, YStdFileStream::kWrite | YStdFileStream::kCreate);
-        YXMLDocument::Write(root, stream, false, "utf-8");
-        stream.Close();
-    }
-    if (YFile::Exists(path)) YFile::Delete(path);
-    YFile::Rename(temporary, path);
+    YXMLDocument::WriteFile(root, PathOf(file));
 }
 
 int32_t YConfiguration::ReadInteger(File file, const YString& key, int32_t defaultValue) {
