@@ -1,10 +1,14 @@
 #include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
 
 #include "foundation/YException.h"
+#include "foundation/YFile.h"
+#include "foundation/YStdFileStream.h"
+#include "foundation/YXMLDocument.h"
 #include "foundation/YRandom.h"
 #include "foundation/YThread.h"
 
 #include <algorithm>
+#include <string>
 
 // Carries out the preset steps that the trigger parameters record on the audio thread.
 // It looks every 50 ms: the audio thread only adds to an atomic counter and never
@@ -240,6 +244,79 @@ void YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettings(double amoun
     NeedUpdateEditor();
 }
 
+void YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettingsForMultiParameters(double amount) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettingsForMultiParameters", [&] {
+        YScopedLock parameters(parameterLock);
+        YScopedLock editor(editorLock);
+        YScopedLock processing(processingLock);
+        for (auto& multi : multiParameters_) {
+            if (!multi->enabled) continue;
+            multi->Definition().Randomise(amount);
+            multi->Apply();
+        }
+        InitProcessing();
+        RequestFirstInterpolationBlock();
+    });
+    NeedUpdateEditor();
+}
+
+namespace {
+
+// The presets directly in folder.
+std::vector<const YXMLItem*> PresetsIn(const YXMLItem* folder) {
+    std::vector<const YXMLItem*> presets;
+    if (folder == nullptr) return presets;
+    for (uint32_t i = 0; i < folder->GetSubItemCount(); ++i)
+        if (YPresetManagerBase::IsPreset(*folder->GetSubItemAt(i))) presets.push_back(folder->GetSubItemAt(i));
+    return presets;
+}
+
+const YXMLItem* DrawFrom(const std::vector<const YXMLItem*>& presets) {
+    return presets[static_cast<std::size_t>(YRandom::Draw()) % presets.size()];
+}
+
+}  // namespace
+
+int32_t YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettingsSmart() {
+    int32_t result = 0;
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettingsSmart", [&] {
+        if (!presets_) return;
+        YScopedLock parameters(parameterLock);
+        YScopedLock editor(editorLock);
+        YScopedLock processing(processingLock);
+        const YXMLItem* randomizer = presets_->FindFolder("Randomizer");
+        if (randomizer == nullptr) return;
+        const std::vector<const YXMLItem*> single = PresetsIn(randomizer);
+        const std::vector<const YXMLItem*> multi = PresetsIn(presets_->FindFolder("Randomizer Multi"));
+        const bool useMulti = (YRandom::Draw() & 1) != 0 && !multi.empty();
+        const std::vector<const YXMLItem*>& chosen = useMulti ? multi : single;
+        if (chosen.empty()) return;
+        std::unique_ptr<YXMLItem> setting = YPresetManagerBase::Unpack(*DrawFrom(chosen));
+        if (useMulti) {
+            // Each macro slot comes from a preset of its own draw: the effect's
+            // settings of the first preset, played through macros of others.
+            YXMLItem* macros = setting->GetOrAddSubItem("MultiParameters");
+            for (int32_t number = 0; number < YMultiParameter::kCount; ++number) {
+                const YString name = YString::FromUtf8("MultiParameter" + std::to_string(number + 1));
+                std::unique_ptr<YXMLItem> donor = YPresetManagerBase::Unpack(*DrawFrom(multi));
+                const YXMLItem* donorMacros = donor->FindSubItem("MultiParameters");
+                const YXMLItem* donorMacro = donorMacros ? donorMacros->FindSubItem(name) : nullptr;
+                macros->RemoveSubItem(macros->FindSubItem(name));
+                if (donorMacro != nullptr) macros->AddSubItem(donorMacro->Clone());
+            }
+        }
+        YXMLItem* active = setting->GetOrAddSubItem("ActivePreset");
+        active->SetAttribute("Edit", "1");
+        LoadPreset(*setting, *presets_);
+        effect_->RefreshSpecialParameters();
+        InitProcessing();
+        RequestFirstInterpolationBlock();
+        result = 1;
+    });
+    if (result > 0) NeedUpdateEditor();
+    return result;
+}
+
 void YAudioEffectPluginToAudioPluginAdapter::ParameterChanged(int32_t) {
     parametersChanged_ = true;
     NeedUpdateEditor();
@@ -390,7 +467,94 @@ void YAudioEffectPluginToAudioPluginAdapter::StoreSettings(YStoreArchive& archiv
 void YAudioEffectPluginToAudioPluginAdapter::StoreStandardSettings(YStoreArchive& archive) {
     StoreControllers(archive);
     StoreMultiParameters(archive);
+    StoreActivePresets(archive);
     StorePresetIndex(archive);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::StoreActivePresets(YStoreArchive& archive) {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::StoreActivePresets", [&] {
+        YXMLItem* element = archive.Child("ActivePreset");
+        if (element == nullptr) {
+            activePresetEdit_ = true;
+            currentActivePreset_ = 0;
+        } else {
+            YStoreArchive inner(*element, archive.Loading());
+            inner.Boolean("Edit", activePresetEdit_, false);
+            inner.Integer("CurrentActivePreset", currentActivePreset_, 0);
+        }
+    });
+    if (archive.Loading()) ActualiseActivePresetsAfterLoading();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ActualiseActivePresetsAfterLoading() {
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::ActualiseActivePresetsAfterLoading", [&] {
+        activePresetControls_.clear();
+        if (activePresetEdit_) return;
+        for (auto& multi : multiParameters_)
+            if (multi->enabled && !multi->name.IsEmpty()) activePresetControls_.push_back(multi->Number());
+    });
+    NeedUpdateEditor();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::SetActivePresetEdit(bool edit) {
+    activePresetEdit_ = edit;
+    ActualiseActivePresetsAfterLoading();
+    MarkSettingsChanged();
+}
+
+YString YAudioEffectPluginToAudioPluginAdapter::ActivePresetListPath() const {
+    // Beside the preset file, named like it.
+    const YString prefix = presets_ ? presets_->Prefix() : YString();
+    return YFile::Join(YFile::GetSystemPath(YFile::SystemFolder::UserData), prefix + YString("presets.active"));
+}
+
+std::vector<YString> YAudioEffectPluginToAudioPluginAdapter::ActivePresetNames() const {
+    std::vector<YString> names;
+    try {
+        const YString path = ActivePresetListPath();
+        if (!YFile::Exists(path)) return names;
+        YStdFileStream stream(path, YStdFileStream::kRead);
+        const std::unique_ptr<YXMLItem> root = YXMLDocument::Read(stream);
+        for (uint32_t i = 0; i < root->GetSubItemCount(); ++i) {
+            const YXMLItem& entry = *root->GetSubItemAt(i);
+            const YString* name = entry.FindAttribute("Name");
+            if (entry.GetName() == YString("preset") && name != nullptr) names.push_back(*name);
+        }
+    } catch (const YException&) {
+        names.clear();  // a damaged list offers no active presets
+    }
+    return names;
+}
+
+bool YAudioEffectPluginToAudioPluginAdapter::LoadActivePreset(int32_t index) {
+    bool loaded = false;
+    YGuarded("YAudioEffectPluginToAudioPluginAdapter::LoadActivePreset", [&] {
+        const std::vector<YString> names = ActivePresetNames();
+        if (!presets_ || index < 0 || index >= static_cast<int32_t>(names.size())) return;
+        const YXMLItem* preset = nullptr;
+        for (const YXMLItem* candidate : presets_->StepOrder())
+            if (preset == nullptr && YString::EqualsNoCase(YPresetManagerBase::NameOf(*candidate), names[static_cast<std::size_t>(index)]))
+                preset = candidate;
+        if (preset == nullptr) return;
+        presets_->Load(*preset);
+        YScopedLock parameters(parameterLock);
+        YScopedLock processing(processingLock);
+        std::array<int32_t, YMultiParameter::kCount> indices{};
+        std::array<bool, YMultiParameter::kCount> inUse{};
+        for (int32_t number = 0; number < YMultiParameter::kCount; ++number) {
+            indices[static_cast<std::size_t>(number)] = MultiParameterIndex(number);
+            inUse[static_cast<std::size_t>(number)] = multiParameters_[static_cast<std::size_t>(number)]->enabled;
+        }
+        midiControllers_->ApplyDefaultAssignments(indices.data(), inUse.data(), YMultiParameter::kCount);
+        activePresetEdit_ = false;
+        currentActivePreset_ = index;
+        loaded = true;
+    });
+    if (loaded) {
+        ActualiseActivePresetsAfterLoading();
+        MarkSettingsChanged();
+    }
+    return loaded;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::StoreControllers(YStoreArchive& archive) {

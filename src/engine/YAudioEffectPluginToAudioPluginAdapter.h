@@ -58,6 +58,9 @@ public:
     virtual void StoreStandardSettings(YStoreArchive& archive);
     void StoreControllers(YStoreArchive& archive);
     void StoreMultiParameters(YStoreArchive& archive);
+    // The "ActivePreset" element: "Edit" and "CurrentActivePreset". Settings without it
+    // open the full editor.
+    void StoreActivePresets(YStoreArchive& archive);
     // After a load (the open editor re-reads everything: YAudioPlugin::Store asks it).
     void ActualiseAfterLoading() {}
     static constexpr int32_t kUnversionedSettings = 328448;  // 5.3.0
@@ -81,6 +84,34 @@ public:
     // parameterLock, editorLock and processingLock for the whole run, so no block sees
     // half of it; the parameters jump to their new values instead of gliding.
     void GenerateRandomSettings(double amount);
+    // The same for the macros: each enabled multiparameter's own value is moved by the
+    // definition rule (whatever its participation bit) and applied to its targets.
+    void GenerateRandomSettingsForMultiParameters(double amount);
+    // A setting built from the user's presets: one of the top-level folder "Randomizer",
+    // or (an odd draw, when that folder exists too) one of "Randomizer Multi" whose
+    // multiparameters come from further presets drawn from it. The result opens in edit
+    // mode. Returns 1 when a setting was loaded, 0 when there was none to draw from
+    // (then nothing changes).
+    int32_t GenerateRandomSettingsSmart();
+
+    // ---- Active presets (user-interface thread) -------------------------------------------
+    // Whether the panel shows the full editor instead of the active preset's controls.
+    bool ActivePresetEdit() const { return activePresetEdit_; }
+    void SetActivePresetEdit(bool edit);
+    int32_t CurrentActivePreset() const { return currentActivePreset_; }
+    // The names of the "preset" entries of the list file, product + "presets.active",
+    // beside the preset file; empty when the file is missing or cannot be read.
+    std::vector<YString> ActivePresetNames() const;
+    YString ActivePresetListPath() const;
+    // Loads the preset the list's entry names (the first preset of that name in step
+    // order), leaves edit mode and gives free controller slots the macros' default
+    // assignments. False (nothing changes) when the entry or its preset is missing.
+    bool LoadActivePreset(int32_t index);
+    // The active preset's controls: the multiparameters (0..3) that are enabled and
+    // named; empty in edit mode.
+    const std::vector<int32_t>& ActivePresetControls() const { return activePresetControls_; }
+    // After a load: rebuilds the controls for the mode the settings asked for.
+    void ActualiseActivePresetsAfterLoading();
 
     // Preset steps asked for by the trigger parameters (and by other threads), kept
     // until the preset worker takes them. Any thread, the audio thread included: only
@@ -178,4 +209,7 @@ private:
     std::unique_ptr<PresetStepThread> presetThread_;
     std::atomic<bool> settingsChanged_{false};
     std::atomic<bool> parametersChanged_{false};
+    bool activePresetEdit_ = true;
+    int32_t currentActivePreset_ = 0;
+    std::vector<int32_t> activePresetControls_;
 };

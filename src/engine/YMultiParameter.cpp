@@ -69,6 +69,8 @@ private:
 
 YMultiParameter::YMultiParameter(YAudioPlugin& plugin, int32_t number) : plugin_(plugin), number_(number) {
     definition_ = FloatParameter(DefaultName(), DefaultName(), 0.0, 1.0, 0.5);
+    // Random settings of the effect leave the macros alone; they have a run of their own.
+    definition_.SetFlag(0, ParameterDefinition::kRandomizableBit, false);
     Reset();
 }
 

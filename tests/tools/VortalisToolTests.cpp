@@ -206,6 +206,21 @@ TEST_F(Tool, RandomMorphedAndProgramStates) {
     EXPECT_NE(RunTool("state program I " + Quote(morphed)).status, 0);
 }
 
+TEST_F(Tool, SmartRandomStateDrawsFromTheRandomizerFolder) {
+    const std::string smart = Path("smart.state");
+    EXPECT_NE(RunTool("state random --smart " + Quote(smart)).status, 0);  // no "Randomizer" folder yet
+    EXPECT_NE(RunTool("state random --smart --amount 0.5 " + Quote(smart)).status, 0);
+    Succeed("presets mkdir Randomizer");
+    Succeed("presets save Deep --folder Randomizer --set Depth=80%");
+    Succeed("presets save Deeper --folder Randomizer --set Depth=90%");
+    Succeed("presets save Outside --set Depth=10%");
+    for (const char* seed : {"1", "2", "3"}) {
+        Succeed("state random --smart --seed " + std::string(seed) + " " + Quote(smart));
+        const std::string depth = RootAttribute(Succeed("state dump " + Quote(smart)), "parameterDepth");
+        EXPECT_TRUE(depth == "0.8" || depth == "0.9") << depth;
+    }
+}
+
 TEST_F(Tool, RenderWithGainCompensation) {
     Succeed("render " + Quote(input) + " " + Quote(Path("plain.wav")) + " --set feedback=-1");
     Succeed("render " + Quote(input) + " " + Quote(Path("agc.wav")) + " --set feedback=-1 --agc --save-state " +

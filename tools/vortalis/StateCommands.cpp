@@ -90,6 +90,7 @@ struct RandomArguments {
     std::string from, output;
     double amount = 1.0;
     int64_t seed = -1;
+    bool smart = false;
 };
 
 int RandomState(const RandomArguments& arguments) {
@@ -97,7 +98,12 @@ int RandomState(const RandomArguments& arguments) {
     auto plugin = MakeEngine();
     if (!arguments.from.empty() && !LoadStateFile(*plugin, arguments.from, error)) return Fail(error);
     if (arguments.seed >= 0) YRandom::SetSeed(static_cast<uint32_t>(arguments.seed));
-    plugin->GenerateRandomSettings(arguments.amount);
+    if (arguments.smart) {
+        if (plugin->GenerateRandomSettingsSmart() == 0)
+            return Fail("no presets to draw from in the top-level preset folder \"Randomizer\"");
+    } else {
+        plugin->GenerateRandomSettings(arguments.amount);
+    }
     if (!SaveStateFile(*plugin, arguments.output, error)) return Fail(error);
     return 0;
 }
@@ -189,8 +195,11 @@ void AddStateCommands(CLI::App& app, CommandList& commands) {
     command = state->add_subcommand("random", "write a state with random settings");
     command->add_option("OUTPUT", random->output, "state file to write")->required();
     command->add_option("--from", random->from, "start from this state (default: the built-in settings)");
-    command->add_option("--amount", random->amount, "how far every parameter may move, 0..1 of its range (1: anywhere)")
-        ->check(CLI::Range(0.0, 1.0));
+    CLI::Option* amount =
+        command->add_option("--amount", random->amount, "how far every parameter may move, 0..1 of its range (1: anywhere)")
+            ->check(CLI::Range(0.0, 1.0));
+    command->add_flag("--smart", random->smart, "load a preset drawn from the preset folders \"Randomizer\" and \"Randomizer Multi\"")
+        ->excludes(amount);
     command->add_option("--seed", random->seed, "seed of the random generator, for a repeatable result")
         ->check(CLI::Range(int64_t{0}, int64_t{4294967295}));
     commands.push_back({command, [random] { return RandomState(*random); }});
