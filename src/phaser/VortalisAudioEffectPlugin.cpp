@@ -137,6 +137,10 @@ void VortalisAudioEffectPlugin::SkipSamples(int32_t count) {
 void VortalisAudioEffectPlugin::MapSweep(float* curve, int32_t count, ShapeMode mode, double low, double high,
                                          double sampleRate) {
     const float span = static_cast<float>(high - low);
+    // The declicker's glide can carry the curve past -1 .. 1. Beyond it a reversed or
+    // low range would put the sweep at or below 0 Hz, where the all-pass coefficient
+    // reaches 1 and the feedback loop grows without bound; in hertz it stays positive.
+    if (mode != ShapeMode::Logarithmic) YVectorOps::Clamp(curve, count, -1.0f, 1.0f);
     switch (mode) {
         case ShapeMode::Squared:
             YVectorOps::AddConstant(curve, count, 1.0f);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -74,6 +76,10 @@ void Prepare(YYorvaneAudioEffectPlugin& plugin) {
         note.parameter = P::kMinFrequency;
     }
     tables.presetTrigger = {true, 75, 0};
+    // The tables as a loaded state leaves them: each macro has put its targets where
+    // its value says, each controller slot its parameter.
+    const YByteBuffer prepared = YStateChunk::Save(plugin);
+    YStateChunk::Load(plugin, prepared);
     for (int i = 0; i < 4; ++i) {
         plugin.SetParameter(P::kDryWet, 0.2 * i + 0.1);
         ASSERT_NE(plugin.Presets().SaveNew(YString::FromUtf8("Soak " + std::to_string(i)), nullptr), nullptr);
@@ -159,9 +165,43 @@ TEST(Soak, EveryKindOfUseAtOnceKeepsAudioFiniteAndTheStateWhole) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(plugin->PendingPresetSteps(), 0);
 
+    // What was under way when the threads stopped settles first: a macro ramps for a
+    // few blocks after its value moves, and a state saved during the ramp holds the
+    // target's passing value, which a load replaces by the macro's own.
+    {
+        std::vector<float> buffer(4 * kFrames, 0.0f);
+        float* inputs[32] = {buffer.data(), buffer.data() + kFrames};
+        float* outputs[32] = {buffer.data() + 2 * kFrames, buffer.data() + 3 * kFrames};
+        for (int block = 0; block < 32; ++block) plugin->ProcessAudio(inputs, outputs, kFrames, true);
+    }
+    lastSaved = Bytes(YStateChunk::Save(*plugin));
     auto fresh = MakeInstance();
     YStateChunk::Load(*fresh, lastSaved.data(), static_cast<uint32_t>(lastSaved.size()));
     EXPECT_EQ(Bytes(YStateChunk::Save(*fresh)), lastSaved);
+}
+
+// Found by the soak: the declicker's glide after a shape change carries the LFO curve
+// past 1, and a reversed range (minimum above maximum) then swept below 0 Hz, where
+// the all-pass coefficient exceeds 1 and full feedback ran to infinity within a block.
+TEST(Soak, AReversedRangeAtFullFeedbackStaysFiniteWhileTheLFOGlidesIn) {
+    for (const double shapeMode : {0.0, 0.5}) {
+        auto plugin = MakeInstance();
+        const std::pair<int32_t, double> settings[] = {
+            {P::kMinFrequency, 0.825}, {P::kMaxFrequency, 0.228}, {P::kRate, 1.0},          {P::kFeedback, 1.0},
+            {P::kMode, 0.81},          {P::kShapeMode, shapeMode}, {P::kPhaseDifference, 0.41}, {P::kSaturation, 0.12}};
+        for (const auto& [index, value] : settings) plugin->SetParameter(index, value);
+        std::vector<float> buffer(4 * kFrames);
+        Draw draw{1};
+        int nonFinite = 0;
+        for (int block = 0; block < 400; ++block) {
+            for (int i = 0; i < 2 * kFrames; ++i) buffer[i] = static_cast<float>(draw() - 0.5);
+            float* inputs[32] = {buffer.data(), buffer.data() + kFrames};
+            float* outputs[32] = {buffer.data() + 2 * kFrames, buffer.data() + 3 * kFrames};
+            plugin->ProcessAudio(inputs, outputs, kFrames, true);
+            for (int i = 2 * kFrames; i < 4 * kFrames; ++i) nonFinite += std::isfinite(buffer[i]) ? 0 : 1;
+        }
+        EXPECT_EQ(nonFinite, 0) << "shape mode " << shapeMode;
+    }
 }
 
 }  // namespace
