@@ -109,17 +109,17 @@ template <typename Base>
 class ParameterGroupT : public Base {
 public:
     template <typename... Arguments>
-    ParameterGroupT(bool* target, Arguments&&... arguments)
+    ParameterGroupT(YRelaxed<bool>* target, Arguments&&... arguments)
         : Base(std::forward<Arguments>(arguments)...), target_(target) {}
     int32_t GetType(int32_t) const override { return 4; }
 
 protected:
-    double PlainValue() const override { return *target_ ? 1.0 : 0.0; }
+    double PlainValue() const override { return target_->Load() ? 1.0 : 0.0; }
     void StorePlain(double plain) override {
         *target_ = plain >= 0.5;
-        this->Definition().value = *target_ ? 1.0 : 0.0;
+        this->Definition().value = plain >= 0.5 ? 1.0 : 0.0;
     }
 
 private:
-    bool* target_;
+    YRelaxed<bool>* target_;
 };

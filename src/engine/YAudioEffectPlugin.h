@@ -2,6 +2,7 @@
 
 #include "engine/ParameterDefinition.h"
 #include "foundation/YObject.h"
+#include "foundation/YRelaxed.h"
 #include "foundation/YSynchronizer.h"
 #include "shell/HostTransport.h"
 
@@ -39,7 +40,7 @@ public:
     // Refreshes the definitions bound to special editors.
     virtual void RefreshSpecialParameters() {}
     // The value of an external switch definition (kind ExternalBoolean).
-    virtual bool* ExternalSwitch(int32_t index) {
+    virtual YRelaxed<bool>* ExternalSwitch(int32_t index) {
         (void)index;
         return nullptr;
     }

@@ -79,7 +79,7 @@ void YAudioEffectPluginToAudioPluginAdapter::CreateParameters() {
     };
     for (int32_t i = 0; i < count; ++i) {
         ParameterDefinition* d = &definitions[i];
-        bool* external = d->kind == ParameterKind::ExternalBoolean ? effect_->ExternalSwitch(i) : nullptr;
+        YRelaxed<bool>* external = d->kind == ParameterKind::ExternalBoolean ? effect_->ExternalSwitch(i) : nullptr;
         switch (d->kind) {
             case ParameterKind::Float: add(new ParameterFloatT<ParameterBase>(this, i, d), i); break;
             case ParameterKind::Integer: add(new ParameterIntT<ParameterBase>(this, i, d), i); break;

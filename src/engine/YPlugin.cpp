@@ -60,8 +60,8 @@ void YPlugin::StoreParameters(YStoreArchive& archive) {
                 break;
             }
             case ParameterKind::ExternalBoolean: {
-                bool* external = ExternalSwitch(i);
-                bool on = external ? *external : d.value.Load() >= 0.5;
+                YRelaxed<bool>* external = ExternalSwitch(i);
+                bool on = external ? external->Load() : d.value.Load() >= 0.5;
                 archive.Boolean(name, on, d.defaultValue >= 0.5);
                 if (archive.Loading()) {
                     if (external) *external = on;

@@ -59,7 +59,7 @@ void YAudioPluginHostSync::Bind(ParameterDefinition* definitions) noexcept {
 }
 
 bool YAudioPluginHostSync::Synchronised() const noexcept {
-    return syncDefinition ? syncDefinition->value.Load() >= 0.5 : sync;
+    return syncDefinition ? syncDefinition->value.Load() >= 0.5 : sync.Load();
 }
 
 void YAudioPluginHostSync::SetSynchronised(bool on) noexcept {

@@ -51,8 +51,9 @@ public:
     // The "Phase" value in cycles, 0 while unbound.
     double PhaseOffset() const noexcept;
 
-    // The "Synchronization" parameter's value: its external switch.
-    bool sync = false;
+    // The "Synchronization" parameter's value: its external switch. Host automation
+    // writes it from any thread while a state is saved on another.
+    YRelaxed<bool> sync{false};
     ParameterDefinition* syncDefinition = nullptr;
     ParameterDefinition* lengthDefinition = nullptr;
     ParameterDefinition* typeDefinition = nullptr;

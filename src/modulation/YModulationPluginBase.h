@@ -54,7 +54,7 @@ public:
     // The MIDI reset settings in the child "MIDIReset"; a state without one loads the defaults.
     void StoreMIDISettings(YStoreArchive& archive) override;
     YMIDIProcessorBase* MIDIProcessor() override { return &midiReset_; }
-    bool* ExternalSwitch(int32_t index) override { return index == syncIndex_ ? &hostSync_.sync : nullptr; }
+    YRelaxed<bool>* ExternalSwitch(int32_t index) override { return index == syncIndex_ ? &hostSync_.sync : nullptr; }
     // Channels and rate; phase and increment 0 (the first update computes the increment).
     int32_t Prepare(int32_t channels, double sampleRate) override;
     uint32_t GetTailSize() override { return kUnboundedTail; }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -38,8 +39,10 @@ bool ParseFeedback(const ParameterDefinition&, const YString& text, double& valu
 }
 const ParameterConverter kFeedbackConverter{&FeedbackText, &ParseFeedback};
 
+constexpr double kLowestSweepHz = 20.0;
+
 ParameterDefinition FrequencyParameter(const YString& name, const YString& id, double defaultHz, const YString& help) {
-    ParameterDefinition d = FloatParameter(name, id, std::log10(20.0), std::log10(20000.0), std::log10(defaultHz), help);
+    ParameterDefinition d = FloatParameter(name, id, std::log10(kLowestSweepHz), std::log10(20000.0), std::log10(defaultHz), help);
     d.converter = &kHertzConverter;
     d.SetFlag(0, ParameterDefinition::kMarksDirtyBit, false);
     return d;
@@ -158,6 +161,12 @@ void VortalisAudioEffectPlugin::MapSweep(float* curve, int32_t count, ShapeMode 
             YVectorOps::AddConstant(curve, count, static_cast<float>(low + (high - low) * 0.5));
             break;
     }
+    // The declicker's glide can carry the curve past -1 .. 1, and a reversed range then
+    // sweeps below its ends, down to 0 Hz and under, where the all-pass coefficient
+    // reaches 1 and full feedback grows without bound. The sweep never goes below the
+    // lowest frequency the parameters offer (in hertz it is positive anyway).
+    if (mode != ShapeMode::Logarithmic)
+        YVectorOps::Clamp(curve, count, static_cast<float>(2.0 * kLowestSweepHz / sampleRate), std::numeric_limits<float>::max());
 }
 
 void VortalisAudioEffectPlugin::ProcessBlock(HostTransport& context, float** inputs, float** outputs, int32_t count) {

@@ -29,7 +29,7 @@ public:
         definitionCount_ = kParameterCount;
     }
 
-    bool* ExternalSwitch(int32_t index) override { return index == kSync ? &sync : nullptr; }
+    YRelaxed<bool>* ExternalSwitch(int32_t index) override { return index == kSync ? &sync : nullptr; }
 
     int32_t Prepare(int32_t channels, double) override {
         preparing = true;
@@ -55,7 +55,7 @@ public:
     std::array<ParameterDefinition, kParameterCount>& Table() { return table_; }
     int32_t Channels() const { return channels_; }
 
-    bool sync = false;
+    YRelaxed<bool> sync{false};
     int prepareMilliseconds = 0;
     std::atomic<bool> preparing{false};
     std::atomic<int> violations{0};

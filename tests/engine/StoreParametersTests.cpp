@@ -28,7 +28,7 @@ public:
         definitions_ = table.data();
         definitionCount_ = kCount;
     }
-    bool* ExternalSwitch(int32_t index) override { return index == kSync ? &sync : nullptr; }
+    YRelaxed<bool>* ExternalSwitch(int32_t index) override { return index == kSync ? &sync : nullptr; }
     void Store(YXMLItem& element, bool loading) {
         YStoreArchive archive(element, loading);
         StoreParameters(archive);
@@ -36,7 +36,7 @@ public:
     double Value(int index) const { return table[index].value.Load(); }
 
     std::array<ParameterDefinition, kCount> table;
-    bool sync = false;
+    YRelaxed<bool> sync{false};
 };
 
 TEST(StoreParameters, DefaultsAreLeftOutAndEveryKindRoundTrips) {

@@ -28,6 +28,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 
 using namespace HostTest;
 
@@ -58,14 +59,13 @@ struct Engine {
     std::unique_ptr<YAudioPlugin> plugin{CreateAudioPlugin()};
     YYorvaneAudioEffectPlugin& Yorvane() { return dynamic_cast<YYorvaneAudioEffectPlugin&>(*plugin); }
     VortalisAudioEffectPlugin& Phaser() { return *static_cast<VortalisAudioEffectPlugin*>(Yorvane().Effect()); }
-    void Set(const char* id, double normalised) {
+    int32_t Index(const char* id) {
         for (int32_t i = 0; i < plugin->GetParameterCount(); ++i)
-            if (plugin->GetParameterID(i) == YString::FromUtf8(id)) {
-                plugin->SetParameter(i, normalised);
-                return;
-            }
+            if (plugin->GetParameterID(i) == YString::FromUtf8(id)) return i;
         ADD_FAILURE() << "no parameter " << id;
+        return 0;
     }
+    void Set(const char* id, double normalised) { plugin->SetParameter(Index(id), normalised); }
     void Adjust() {
         for (const auto& [id, value] : {std::pair{"Depth", 0.8}, {"delays", 0.3}, {"feedback", 0.9}, {"Saturation", 0.4},
                                         {"InvertFeedback", 1.0}, {"ShapeMode", 0.5}, {"phasediff", 0.2}, {"MinFreq", 0.3},
@@ -115,10 +115,27 @@ YByteBuffer LegacySyncLength(const char* attribute, int64_t index) {
     });
 }
 
+// What the host does during the session before a block: a state whose stored values
+// only act when something moves (a macro's targets and ranges, controller assignments)
+// gets them moved, so that their meaning is heard.
+using Play = std::function<void(YHostedPlugin& plugin, int32_t block)>;
+
 struct Golden {
+    Golden(const char* name_, std::function<YByteBuffer()> make_, Play play_ = {})
+        : name(name_), make(std::move(make_)), play(std::move(play_)) {}
     const char* name;
     std::function<YByteBuffer()> make;
+    Play play;
 };
+
+void SetByName(YHostedPlugin& plugin, const char* name, double value) {
+    for (const YHostedParameter& parameter : plugin.Parameters())
+        if (parameter.name == YString::FromUtf8(name)) {
+            plugin.SetParameter(parameter.id, value);
+            return;
+        }
+    ADD_FAILURE() << "no parameter " << name;
+}
 
 const std::vector<Golden>& Goldens() {
     static const std::vector<Golden> all = {
@@ -161,6 +178,67 @@ const std::vector<Golden>& Goldens() {
              e.Set("Depth", 1.0);
              return e.Save();
          }},
+        // A macro driving two targets over ranges of their own, moved to 0.7.
+        {"macros",
+         [] {
+             Engine e;
+             e.Adjust();
+             YMultiParameter& macro = e.Yorvane().MultiParameter(0);
+             macro.enabled = true;
+             macro.targets.resize(2);
+             macro.targets[0].enabled = macro.targets[1].enabled = true;
+             macro.targets[0].parameter = e.Index("feedback");
+             macro.targets[0].value = 0.2;
+             macro.targets[0].maxValue = 0.95;
+             macro.targets[0].rangeMode = static_cast<int32_t>(YRangeMode::Interval);
+             macro.targets[1].parameter = e.Index("MinFreq");
+             macro.targets[1].value = 0.6;
+             macro.targets[1].range = 0.3;
+             macro.targets[1].invert = true;
+             e.plugin->SetParameter(e.Yorvane().MultiParameterIndex(0), 0.7);
+             return e.Save();
+         },
+         [](YHostedPlugin& plugin, int32_t block) {
+             if (block == 3) SetByName(plugin, "MultiParameter 1", 0.2);
+         }},
+        // Controller assignments with values of their own on the stage count and the rate.
+        {"controllers",
+         [] {
+             Engine e;
+             e.Adjust();
+             YMIDIControllers& tables = e.Yorvane().MIDIControllers();
+             tables.controllersEnabled = tables.noteControllersEnabled = true;
+             YMIDIControllers::Controller& stages = tables.controllers[0];
+             stages = {true, e.Index("delays"), 0.15, 0.6, 1.0, static_cast<int32_t>(YRangeMode::Interval), false, 3, 74};
+             YMIDIControllers::Controller& rate = tables.controllers[1];
+             rate = {true, e.Index("rate"), 0.8, 0.2, 0.5, static_cast<int32_t>(YRangeMode::UpOnly), true, 0, 1};
+             YMIDIControllers::NoteController& note = tables.noteControllers[0];
+             note.enabled = true;
+             note.parameter = e.Index("MaxFreq");
+             note.note = 60;
+             tables.presetTrigger = {true, 80, 2};
+             return e.Save();
+         },
+         [](YHostedPlugin& plugin, int32_t block) {
+             if (block == 2) plugin.AddMIDIEvent(0, 0xB2, 74, 100);  // channel 3
+             if (block == 3) plugin.AddMIDIEvent(100, 0xB0, 1, 30);
+             if (block == 5) plugin.AddMIDIEvent(0, 0x90, 60, 100);
+         }},
+        // Settings changed after a preset of the user's file was loaded: the instance
+        // keeps the preset's index beside its own settings.
+        {"presets",
+         [] {
+             Engine e;
+             YPresetManagerBase& presets = e.Yorvane().Presets();
+             e.Set("Depth", 0.3);
+             presets.SaveNew("First", nullptr);
+             e.Adjust();
+             presets.SaveNew("Second", nullptr);
+             presets.Load(*presets.FindPreset("Second"));
+             e.Set("delays", 0.55);
+             e.Set("Saturation", 0.7);
+             return e.Save();
+         }},
         {"no-version",
          [] {
              Engine e;
@@ -178,7 +256,7 @@ const std::vector<Golden>& Goldens() {
 // ---- Rendering -------------------------------------------------------------------------------
 
 // The session every state renders: a chord of sines, the transport playing at 120 bpm.
-std::vector<float> Render(YHostedPlugin& plugin) {
+std::vector<float> Render(YHostedPlugin& plugin, const Play& play) {
     std::vector<float> interleaved(2 * kFrames);
     std::vector<float> in[2] = {std::vector<float>(kBlock), std::vector<float>(kBlock)};
     std::vector<float> out[2] = {std::vector<float>(kBlock), std::vector<float>(kBlock)};
@@ -193,6 +271,7 @@ std::vector<float> Render(YHostedPlugin& plugin) {
         }
         const float* inputs[2] = {in[0].data(), in[1].data()};
         float* outputs[2] = {out[0].data(), out[1].data()};
+        if (play) play(plugin, start / kBlock);
         plugin.Process(inputs, outputs, kBlock);
         for (int32_t i = 0; i < kBlock; ++i) {
             interleaved[2 * (start + i)] = out[0][i];
@@ -209,12 +288,12 @@ protected:
         library = Load(kProduct);
         ASSERT_TRUE(library);
     }
-    std::vector<float> RenderState(const YByteBuffer& state) {
+    std::vector<float> RenderState(const YByteBuffer& state, const Play& play) {
         auto plugin = MakeVst3(library);
         EXPECT_TRUE(plugin && plugin->Prepare(kRate, kBlock, 2, 2));
         if (!plugin) return {};
         EXPECT_TRUE(plugin->SetState(state));
-        return Render(*plugin);
+        return Render(*plugin, play);
     }
     ScratchFolder scratch;  // no saved default state of the user's reaches the instances
     std::shared_ptr<YPluginLibrary> library;
@@ -227,7 +306,7 @@ TEST_F(GoldenStates, EveryStateSoundsAsItDidWhenItWasSaved) {
         if (writing && std::string(writing) == "1") {
             const YByteBuffer state = golden.make();
             WriteFile(GoldenPath(std::string(golden.name) + ".state"), state.Data(), state.Size());
-            const std::vector<float> output = RenderState(state);
+            const std::vector<float> output = RenderState(state, golden.play);
             WriteFile(GoldenPath(std::string(golden.name) + ".f32"), output.data(), output.size() * sizeof(float));
             continue;
         }
@@ -238,7 +317,7 @@ TEST_F(GoldenStates, EveryStateSoundsAsItDidWhenItWasSaved) {
         std::vector<float> expected(2 * kFrames);
         std::memcpy(expected.data(), expectedBytes.data(), expectedBytes.size());
 
-        const std::vector<float> output = RenderState(YByteBuffer::Borrow(stored.data(), stored.size()));
+        const std::vector<float> output = RenderState(YByteBuffer::Borrow(stored.data(), stored.size()), golden.play);
         ASSERT_EQ(output.size(), expected.size());
         float worst = 0.0f;
         std::size_t at = 0;
