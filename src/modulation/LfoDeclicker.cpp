@@ -20,12 +20,8 @@ void LfoDeclicker::Run(float* buffer, int32_t count) noexcept {
     }
     if (remaining > 0) {
         const int32_t n = std::min(remaining, count);
-        // The corrected curve stays within the shape's own range: an offset that
-        // carried it beyond -1 would ask the sweep for a negative frequency, which
-        // makes the all-pass stages unstable (a synced LFO that starts at its peak
-        // and falls within the fade does that).
         for (int32_t i = 0; i < n; ++i) {
-            buffer[i] = std::clamp(buffer[i] + value, -1.0f, 1.0f);
+            buffer[i] += value;
             value += step;
         }
         remaining -= n;

@@ -4,8 +4,7 @@
 
 // Keeps an LFO curve from jumping when its shape is replaced: on a trigger the new
 // curve is offset so that it continues the old one's slope, and the offset fades
-// linearly to nothing over one second; the corrected curve is held within -1 .. 1.
-// One per channel; audio thread only.
+// linearly to nothing over one second. One per channel; audio thread only.
 struct LfoDeclicker {
     float beforeLast = 0.0f;  // the previous block's last two samples, older first
     float last = 0.0f;
