@@ -21,6 +21,7 @@
 #include "shell/CreateAudioPlugin.h"
 #include "shell/YConfiguration.h"
 #include "shell/YStateChunk.h"
+#include "support/KeptConfiguration.h"
 #include "support/RecordingBinding.h"
 #include "support/ScratchFolder.h"
 
@@ -36,32 +37,6 @@ inline std::unique_ptr<YAudioPlugin> MakePlugin() {
     plugin->SetChannels(2, 2);
     return plugin;
 }
-
-// The machine-wide configuration files as they were, put back at the end: under wine
-// the test programs share them (on Linux the scratch folder holds them).
-class KeptConfiguration {
-public:
-    KeptConfiguration() {
-        for (std::size_t i = 0; i < 2; ++i) {
-            existed_[i] = YFile::Exists(YConfiguration::PathOf(kFiles[i]));
-            if (existed_[i]) roots_[i] = YConfiguration::Read(kFiles[i]);
-        }
-    }
-    ~KeptConfiguration() {
-        for (std::size_t i = 0; i < 2; ++i) {
-            const YString path = YConfiguration::PathOf(kFiles[i]);
-            if (existed_[i])
-                YConfiguration::Write(kFiles[i], *roots_[i]);
-            else if (YFile::Exists(path))
-                YFile::Delete(path);
-        }
-    }
-
-private:
-    static constexpr YConfiguration::File kFiles[2] = {YConfiguration::File::Plugin, YConfiguration::File::Global};
-    bool existed_[2] = {};
-    std::unique_ptr<YXMLItem> roots_[2];
-};
 
 inline VortalisAudioEffectPlugin& EffectOf(YAudioPlugin& plugin) {
     return static_cast<VortalisAudioEffectPlugin&>(*static_cast<YYorvaneAudioEffectPlugin&>(plugin).Effect());

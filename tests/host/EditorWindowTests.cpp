@@ -9,6 +9,7 @@
 #include "phaser/VortalisAudioEffectPlugin.h"
 #include "platform/YChildWindow.h"
 #include "shell/CreateAudioPlugin.h"
+#include "support/KeptConfiguration.h"
 #include "support/ScratchFolder.h"
 
 #include <chrono>
@@ -64,7 +65,8 @@ protected:
         }
     };
 
-    ScratchFolder scratch;  // the stored editor size lives there
+    ScratchFolder scratch;            // the stored editor size lives there on Linux,
+    KeptConfiguration configuration;  // and in the wine prefix's own folder on Windows
     std::unique_ptr<YHostWindow> window;
     std::shared_ptr<YPluginLibrary> library;
     std::unique_ptr<YHostedPlugin> plugin;
@@ -217,6 +219,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, EditorWindow, ::testing::Values(Format::Vst2, 
 
 TEST(EditorWindowSize, AStoredSizeNeverOpensLargerThanTheDesktop) {
     ScratchFolder scratch;
+    KeptConfiguration configuration;
     int32_t desktopWidth = 0, desktopHeight = 0;
     if (!YChildWindow::DesktopSize(desktopWidth, desktopHeight)) GTEST_SKIP() << "no desktop";
     std::unique_ptr<YAudioPlugin> plugin(CreateAudioPlugin());
