@@ -3,6 +3,9 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
+# Under wine every test program shares the prefix's user folders (the preset file, the
+# configuration files), so the Windows programs run one after another.
+WINE_CTEST_FLAGS ?= --output-on-failure -j 1
 
 .PHONY: all deps build build-native build-windows demo test test-native test-windows \
         test-asan test-tsan fuzz bench clean
@@ -35,7 +38,7 @@ demo: build-native
 test: build
 	@rm -f build/native/test-results/*.xml build/windows/test-results/*.xml && mkdir -p build/native/test-results build/windows/test-results
 	@ctest --test-dir build/native $(CTEST_FLAGS)
-	@ctest --test-dir build/windows $(CTEST_FLAGS)
+	@ctest --test-dir build/windows $(WINE_CTEST_FLAGS)
 	@scripts/test-summary build/native build/windows
 
 test-native: build-native
@@ -45,7 +48,7 @@ test-native: build-native
 
 test-windows: build-windows
 	@rm -f build/windows/test-results/*.xml && mkdir -p build/windows/test-results
-	@ctest --test-dir build/windows $(CTEST_FLAGS)
+	@ctest --test-dir build/windows $(WINE_CTEST_FLAGS)
 	@scripts/test-summary build/windows
 
 # Address and undefined-behaviour sanitizers over every native test.
