@@ -8,6 +8,7 @@
 #include "foundation/YThread.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 // Carries out the preset steps that the trigger parameters record on the audio thread.
@@ -216,46 +217,45 @@ void YAudioEffectPluginToAudioPluginAdapter::SetBypassFromEditor(bool on) {
     if (GetAdapter()) GetAdapter()->SendBypassAutomation(on);
 }
 
-void YAudioEffectPluginToAudioPluginAdapter::Panic() {
+void YAudioEffectPluginToAudioPluginAdapter::ChangeAtOnce(const std::function<void()>& change) {
     YScopedLock parameters(parameterLock);
     YScopedLock editor(editorLock);
     YScopedLock processing(processingLock);
+    change();
     InitProcessing();
     RequestFirstInterpolationBlock();
 }
 
+void YAudioEffectPluginToAudioPluginAdapter::Panic() {
+    ChangeAtOnce([] {});
+}
+
 void YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettings(double amount) {
     YGuarded("YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettings", [&] {
-        YScopedLock parameters(parameterLock);
-        YScopedLock editor(editorLock);
-        YScopedLock processing(processingLock);
-        for (ParameterMainBase* parameter : parameters_) {
-            if (!parameter->Definition().Randomizable()) continue;
-            for (int32_t local = 0; local < parameter->count; ++local) {
-                const double r = YRandom::Draw() / 32767.0;
-                const double value = amount >= 1.0 ? r
-                                                   : std::clamp(parameter->GetValue(local) + (r - 0.5) * 2.0 * amount, 0.0, 1.0);
-                parameter->SetValue(local, value, true);
+        ChangeAtOnce([&] {
+            for (ParameterMainBase* parameter : parameters_) {
+                if (!parameter->Definition().Randomizable()) continue;
+                for (int32_t local = 0; local < parameter->count; ++local) {
+                    const double r = YRandom::Draw() / 32767.0;
+                    const double value =
+                        amount >= 1.0 ? r : std::clamp(parameter->GetValue(local) + (r - 0.5) * 2.0 * amount, 0.0, 1.0);
+                    parameter->SetValue(local, value, true);
+                }
             }
-        }
-        InitProcessing();
-        RequestFirstInterpolationBlock();
+        });
     });
     NeedUpdateEditor();
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettingsForMultiParameters(double amount) {
     YGuarded("YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettingsForMultiParameters", [&] {
-        YScopedLock parameters(parameterLock);
-        YScopedLock editor(editorLock);
-        YScopedLock processing(processingLock);
-        for (auto& multi : multiParameters_) {
-            if (!multi->enabled) continue;
-            multi->Definition().Randomise(amount);
-            multi->Apply();
-        }
-        InitProcessing();
-        RequestFirstInterpolationBlock();
+        ChangeAtOnce([&] {
+            for (auto& multi : multiParameters_) {
+                if (!multi->enabled) continue;
+                multi->Definition().Randomise(amount);
+                multi->Apply();
+            }
+        });
     });
     NeedUpdateEditor();
 }

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -187,6 +188,10 @@ private:
     class PresetStepThread;
 
     void CreateParameters();
+    // Runs change under parameterLock, editorLock and processingLock (in that order),
+    // then prepares again with the parameters jumping to their new values, so that no
+    // block sees half of the change.
+    void ChangeAtOnce(const std::function<void()>& change);
     template <typename Body>
     void WithControllerTables(const YString& guardName, Body&& body);
     void OpenPresets();
