@@ -4,8 +4,8 @@
 
 #include <pthread.h>
 
-#include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <vector>
 
 bool YLock::Acquire(uint32_t timeoutMs) {
@@ -21,38 +21,54 @@ bool YLock::Acquire(uint32_t timeoutMs) {
 struct YMutexOwnerRecord {
     std::vector<YMutex*> owned;
 
+    // The key lives as long as the library: a host thread that used the plug-in may
+    // end after the library was unloaded, and must not then run ThreadEnded, whose
+    // code has gone with it. Deleting the key at unload stops that, and the records
+    // of threads still alive then are freed with it.
+    struct Key {
+        pthread_key_t key;
+        std::mutex recordsLock;
+        std::vector<YMutexOwnerRecord*> records;
+
+        Key() { pthread_key_create(&key, &ThreadEnded); }
+        ~Key() {
+            pthread_key_delete(key);
+            for (YMutexOwnerRecord* record : records) delete record;
+        }
+    };
+
+    static Key& Owners() {
+        static Key owners;
+        return owners;
+    }
+
     static void ThreadEnded(void* record) {
         auto* self = static_cast<YMutexOwnerRecord*>(record);
         std::thread::id id = std::this_thread::get_id();
         for (YMutex* mutex : self->owned) mutex->Abandon(id);
+        Key& owners = Owners();
+        {
+            std::lock_guard lock(owners.recordsLock);
+            std::erase(owners.records, self);
+        }
         delete self;
     }
 
-    // The key lives as long as the library: a host thread that used the plug-in may
-    // end after the library was unloaded, and must not then run ThreadEnded, whose
-    // code has gone with it. Such a thread's record is left behind, except the record
-    // of the thread that unloads the library (the host's user-interface thread, which
-    // used it most), which goes with the key.
-    struct Key {
-        pthread_key_t key;
-        Key() { pthread_key_create(&key, &ThreadEnded); }
-        ~Key() {
-            delete static_cast<YMutexOwnerRecord*>(pthread_getspecific(key));
-            pthread_key_delete(key);
-        }
-    };
-
     static YMutexOwnerRecord& OfThisThread() {
-        static Key owners;
+        Key& owners = Owners();
         auto* record = static_cast<YMutexOwnerRecord*>(pthread_getspecific(owners.key));
         if (record == nullptr) {
             record = new YMutexOwnerRecord;
+            {
+                std::lock_guard lock(owners.recordsLock);
+                owners.records.push_back(record);
+            }
             pthread_setspecific(owners.key, record);
         }
         return *record;
     }
 
-    void Forget(YMutex* mutex) { owned.erase(std::remove(owned.begin(), owned.end(), mutex), owned.end()); }
+    void Forget(YMutex* mutex) { std::erase(owned, mutex); }
 };
 
 YMutex::~YMutex() {
