@@ -201,9 +201,10 @@ YSwitch& VortalisEditor::View::ParameterSwitch(YControl& page, int32_t index) {
 }
 
 VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
-    for (std::size_t i = 0; i < 3; ++i) pages[i] = &Add<YControl>();
+    // The programs page is a control of its own; the others are built here.
+    for (std::size_t i = 0; i + 1 < pages.size(); ++i) pages[i] = &Add<YControl>();
     editor.programsPage_ = &Add<ProgramsPage>(editor.plugin_);
-    pages[3] = editor.programsPage_;
+    pages.back() = editor.programsPage_;
     BuildHeader();
     BuildPhaserPage(*pages[0]);
     editor.shapeEditor_ = &pages[1]->Add<YSignalGeneratorEditor>(
