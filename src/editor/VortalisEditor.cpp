@@ -1,5 +1,6 @@
 #include "editor/VortalisEditor.h"
 
+#include "editor/ProgramsPage.h"
 #include "editor/YButton.h"
 #include "editor/YCurveEditor.h"
 #include "editor/YHelpLine.h"
@@ -128,7 +129,7 @@ public:
     YButton* agc = nullptr;
     YButton* bypass = nullptr;
     YMenu* zoom = nullptr;
-    std::array<YControl*, 3> pages{};
+    std::array<YControl*, 4> pages{};
     YHelpLine* helpLine = nullptr;
 
     // The phaser page.
@@ -200,7 +201,10 @@ YSwitch& VortalisEditor::View::ParameterSwitch(YControl& page, int32_t index) {
 }
 
 VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
-    for (YControl*& page : pages) page = &Add<YControl>();
+    // The programs page is a control of its own; the others are built here.
+    for (std::size_t i = 0; i + 1 < pages.size(); ++i) pages[i] = &Add<YControl>();
+    editor.programsPage_ = &Add<ProgramsPage>(editor.plugin_);
+    pages.back() = editor.programsPage_;
     BuildHeader();
     BuildPhaserPage(*pages[0]);
     editor.shapeEditor_ = &pages[1]->Add<YSignalGeneratorEditor>(
@@ -214,7 +218,7 @@ VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
 void VortalisEditor::View::BuildHeader() {
     header = &Add<Header>();
     tabs = &Add<YTabBar>(PageNames());
-    tabs->help = "Pages of the editor: the phaser, the LFO shape and the MIDI reset.";
+    tabs->help = "Pages of the editor: the phaser, the LFO shape, the MIDI reset and the programs.";
     tabs->onSelect = [this](int32_t index) { editor.ShowPage(static_cast<Page>(index)); };
 
     std::vector<YString> modes;
@@ -478,7 +482,7 @@ void VortalisEditor::View::LayoutMIDIPage(const YRect& body) {
 
 // ---- The editor ------------------------------------------------------------------------------------
 
-std::vector<YString> VortalisEditor::PageNames() { return {"Phaser", "Shape", "MIDI"}; }
+std::vector<YString> VortalisEditor::PageNames() { return {"Phaser", "Shape", "MIDI", "Programs"}; }
 
 bool VortalisEditor::PageFromName(const YString& name, Page& page) {
     const std::vector<YString> names = PageNames();
@@ -516,6 +520,13 @@ void VortalisEditor::Build() {
     shapeEditor_->onPreviewChanged();
     shapeEditor_->onEdit = [this] { plugin_.MarkSettingsChanged(); };
     ShowPage(Page::Phaser);
+    FollowActivePresetMode();
+}
+
+void VortalisEditor::FollowActivePresetMode() {
+    const bool edit = plugin_.ActivePresetEdit();
+    if (activePresetEdit_ && !edit) ShowPage(Page::Programs);
+    activePresetEdit_ = edit;
 }
 
 void VortalisEditor::GetSize(int32_t& width, int32_t& height) const {
@@ -605,6 +616,7 @@ void VortalisEditor::ShowPage(Page page) {
     page_ = page;
     for (std::size_t i = 0; i < view_->pages.size(); ++i) view_->pages[i]->SetVisible(static_cast<int32_t>(i) == static_cast<int32_t>(page));
     view_->tabs->Select(static_cast<int32_t>(page));
+    if (page == Page::Programs) programsPage_->ReadActivePresets();
     window_.InvalidateAll();
 }
 
@@ -638,6 +650,7 @@ void VortalisEditor::Update() {
             YScopedLock editor(plugin_.editorLock);
             shapeEditor_->Refresh();
         }
+        FollowActivePresetMode();
         UpdateEnabled();
         window_.Sync();
         UpdateLive(std::min(seconds, 1.0f));

@@ -12,6 +12,7 @@
 class YYorvaneAudioEffectPlugin;
 class VortalisAudioEffectPlugin;
 class YSignalGeneratorEditor;
+class ProgramsPage;
 
 // The plug-in's editor: the phaser's parameters, the LFO shape editor with live
 // views of the LFO and the sweep, the MIDI reset, and the engine's switches, drawn
@@ -29,7 +30,7 @@ public:
     static constexpr float kNaturalHeight = 670.0f;
     static constexpr float kMinimumWidth = 900.0f;
     static constexpr float kMinimumHeight = 630.0f;
-    enum class Page : int32_t { Phaser, Shape, MIDI };
+    enum class Page : int32_t { Phaser, Shape, MIDI, Programs };
 
     explicit VortalisEditor(YYorvaneAudioEffectPlugin& plugin);
     ~VortalisEditor() override;
@@ -56,12 +57,13 @@ public:
     float Scale() const { return window_.Scale(); }
     void ShowPage(Page page);
     Page CurrentPage() const { return page_; }
-    // "Phaser", "Shape", "MIDI" (any case); false for other names.
+    // "Phaser", "Shape", "MIDI", "Programs" (any case); false for other names.
     static bool PageFromName(const YString& name, Page& page);
     static std::vector<YString> PageNames();
     // The control that shows a parameter; null when none does.
     YControl* ParameterControl(int32_t index) const;
     YSignalGeneratorEditor& ShapeEditor() const { return *shapeEditor_; }
+    ProgramsPage& Programs() const { return *programsPage_; }
     // Paints the whole window now.
     const YPixelBuffer& PaintAll();
 
@@ -75,6 +77,8 @@ private:
     void UpdateLive(float seconds);
     void UpdateEnabled();
     void ChangeZoom(int32_t percent);
+    // Loading an active preset (here or in a state) shows its panel on the programs page.
+    void FollowActivePresetMode();
 
     YYorvaneAudioEffectPlugin& plugin_;
     VortalisAudioEffectPlugin& effect_;
@@ -82,6 +86,8 @@ private:
     std::unique_ptr<YPlatformView> platformView_;  // while shown in a host window; goes before window_
     View* view_ = nullptr;
     YSignalGeneratorEditor* shapeEditor_ = nullptr;
+    ProgramsPage* programsPage_ = nullptr;
+    bool activePresetEdit_ = true;  // the engine's edit mode at the last update
     std::vector<YControl*> parameterControls_;
     Page page_ = Page::Phaser;
     bool touch_ = false;

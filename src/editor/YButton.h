@@ -12,9 +12,11 @@ public:
 
     std::function<void()> onClick;
     std::function<bool()> lit;  // shown lit while true
-    YColor litColor;            // lit colour; the accent when left transparent
+    YColor litColor{0, 0, 0, 0};  // lit colour; the accent when left transparent
     void SetText(const YString& text);
     const YString& Text() const { return text_; }
+    // Whether it shows lit now (it follows lit when the window syncs or paints).
+    bool ShownLit() const { return shownLit_; }
 
     bool OnMouseDown(const YMouseEvent& event) override;
     void OnMouseDrag(const YMouseEvent& event) override;

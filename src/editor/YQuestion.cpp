@@ -10,10 +10,14 @@ constexpr float kButtonWidth = 96.0f;
 YQuestion::YQuestion(const YString& message, std::vector<YString> buttons)
     : message_(message), buttons_(std::move(buttons)) {}
 
+YTextLayout YQuestion::Text() const {
+    const YStyle& style = Style();
+    return YTextLayout::FromMarkup(message_, style.type.label.size + 1.0f, style.colors.text, style.colors.textBright);
+}
+
 YRect YQuestion::Box() const {
     const YStyle& style = Style();
-    YTextLayout layout(style.type.label.size + 1.0f);
-    layout.Add(message_, YFontFace::Regular, style.colors.text);
+    YTextLayout layout = Text();
     layout.Layout(kBoxWidth - 40.0f);
     const float height = 36.0f + layout.LineHeight() * static_cast<float>(layout.LineCount()) + 20.0f + style.sizes.rowHeight + 4.0f;
     return {Bounds().CenterX() - kBoxWidth * 0.5f, Bounds().CenterY() - height * 0.5f, kBoxWidth, height};
@@ -55,8 +59,7 @@ void YQuestion::Draw(YCanvas& canvas) {
     canvas.FillRoundRect(box, style.sizes.radius,
                          YPaint::Linear({0.0f, box.y}, style.colors.header, {0.0f, box.Bottom()}, style.colors.panelBottom));
     canvas.StrokeRoundRect(box, style.sizes.radius, 1.0f, style.colors.panelBorder);
-    YTextLayout layout(style.type.label.size + 1.0f);
-    layout.Add(message_, YFontFace::Regular, style.colors.text);
+    YTextLayout layout = Text();
     layout.Layout(box.width - 40.0f);
     canvas.DrawLayout(layout, box.x + 20.0f, box.y + 22.0f);
     for (int32_t i = 0; i < static_cast<int32_t>(buttons_.size()); ++i) {

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "editor/YControl.h"
+#include "editor/YTextLayout.h"
 
 #include <functional>
 #include <vector>
 
-// A modal question over the whole window: a message and a row of buttons. Return
-// presses the last button, Escape the first.
+// A modal question over the whole window: a message (with the help texts' markup) and
+// a row of buttons. Return presses the last button, Escape the first.
 class YQuestion : public YControl {
 public:
     YQuestion(const YString& message, std::vector<YString> buttons);
@@ -22,6 +23,7 @@ protected:
     void Draw(YCanvas& canvas) override;
 
 private:
+    YTextLayout Text() const;
     YRect Box() const;
     void Answer(int32_t index);
 

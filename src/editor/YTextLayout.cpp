@@ -72,9 +72,12 @@ YTextLayout YTextLayout::FromMarkup(const YString& markup, float size, YColor co
                 continue;
             }
             const YString tag = markup.Substring(i + 1, static_cast<uint32_t>(close) - i - 1).Trimmed();
-            if (YString::EqualsNoCase(tag, "name") || YString::EqualsNoCase(tag, "/name")) {
+            if (YString::EqualsNoCase(tag, "name") || YString::EqualsNoCase(tag, "/name") || YString::EqualsNoCase(tag, "b") ||
+                YString::EqualsNoCase(tag, "/b")) {
                 flush();
                 inName = tag[0] != u'/';
+            } else if (YString::EqualsNoCase(tag, "p")) {
+                pending.Append(u'\n');
             }
             i = static_cast<uint32_t>(close);
             continue;
@@ -108,8 +111,18 @@ void YTextLayout::Layout(float maxWidth, int32_t maxLines) {
         // Words with the blanks after them.
         uint32_t start = 0;
         while (start < run.text.Length() && !stopped) {
+            if (run.text[start] == u'\n') {
+                if (maxLines > 0 && line + 1 >= maxLines) {
+                    stopped = true;
+                    break;
+                }
+                ++line;
+                x = 0.0f;
+                ++start;
+                continue;
+            }
             uint32_t end = start;
-            while (end < run.text.Length() && run.text[end] != u' ') ++end;
+            while (end < run.text.Length() && run.text[end] != u' ' && run.text[end] != u'\n') ++end;
             while (end < run.text.Length() && run.text[end] == u' ') ++end;
             YString word = run.text.Substring(start, end - start);
             float width = Measure(word, style);

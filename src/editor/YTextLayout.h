@@ -25,12 +25,13 @@ public:
     explicit YTextLayout(float size) : size_(size) {}
 
     void Add(const YString& text, YFontFace face, YColor color);
-    // The help texts' markup: "<name>...</name>" set in bold in nameColor, other tags
-    // left out, the entities &lt; &gt; &amp; &quot; &apos; replaced.
+    // The help texts' markup: "<name>...</name>" and "<b>...</b>" set in bold in
+    // nameColor, "<p>" starting a new line, other tags left out, the entities &lt; &gt;
+    // &amp; &quot; &apos; replaced.
     static YTextLayout FromMarkup(const YString& markup, float size, YColor color, YColor nameColor);
 
-    // Lines no wider than maxWidth, broken after blanks (a word longer than a line is
-    // cut). With maxLines > 0 the text stops there, ending in an ellipsis.
+    // Lines no wider than maxWidth, broken after blanks and at line feeds (a word longer
+    // than a line is cut). With maxLines > 0 the text stops there, ending in an ellipsis.
     void Layout(float maxWidth, int32_t maxLines = 0);
 
     float Size() const { return size_; }

@@ -71,3 +71,9 @@ bool YValueControl::OnWheel(const YMouseEvent& event) {
     Sync();
     return true;
 }
+
+void YValueControl::SetName(const YString& name) {
+    if (name == name_) return;
+    name_ = name;
+    Invalidate();
+}

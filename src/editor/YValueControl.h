@@ -20,6 +20,7 @@ public:
 
     YValueModel& Model() { return *model_; }
     const YString& Name() const { return name_; }
+    void SetName(const YString& name);
     double ShownValue() const { return shown_; }
     const YString& ShownText() const { return shownText_; }
     // Where the value text sits; a click there starts typing.

@@ -490,8 +490,9 @@ void YAudioEffectPluginToAudioPluginAdapter::ActualiseActivePresetsAfterLoading(
     YGuarded("YAudioEffectPluginToAudioPluginAdapter::ActualiseActivePresetsAfterLoading", [&] {
         activePresetControls_.clear();
         if (activePresetEdit_) return;
+        // A name starting with "*" keeps a macro off the panel.
         for (auto& multi : multiParameters_)
-            if (multi->enabled && !multi->name.IsEmpty()) activePresetControls_.push_back(multi->Number());
+            if (multi->enabled && !multi->name.IsEmpty() && multi->name[0] != u'*') activePresetControls_.push_back(multi->Number());
     });
     NeedUpdateEditor();
 }

@@ -109,7 +109,7 @@ public:
     // assignments. False (nothing changes) when the entry or its preset is missing.
     bool LoadActivePreset(int32_t index);
     // The active preset's controls: the multiparameters (0..3) that are enabled and
-    // named; empty in edit mode.
+    // named, but not with a name starting with "*"; empty in edit mode.
     const std::vector<int32_t>& ActivePresetControls() const { return activePresetControls_; }
     // After a load: rebuilds the controls for the mode the settings asked for.
     void ActualiseActivePresetsAfterLoading();

@@ -1,8 +1,10 @@
 // The toolkit's controls in a window of their own: text entry, lists, trees, the X/Y
 // pad, menus, meters, help texts and value models.
+#include "editor/YButton.h"
 #include "editor/YListBox.h"
 #include "editor/YMenu.h"
 #include "editor/YMeter.h"
+#include "editor/YTextLayout.h"
 #include "editor/YTextEntry.h"
 #include "editor/YTreeControl.h"
 #include "editor/YValueModel.h"
@@ -43,6 +45,24 @@ protected:
 
     YWindow window;
 };
+
+TEST_F(Controls, ALitButtonsLampGlowsInTheAccentUnlessGivenAColour) {
+    const YStyle& style = window.Style();
+    auto& plain = Place<YButton>(YRect{10, 10, 120, 24}, YString("AGC"));
+    auto& warning = Place<YButton>(YRect{10, 50, 120, 24}, YString("AGC"));
+    plain.lit = warning.lit = [] { return true; };
+    warning.litColor = style.colors.warning;
+    window.Paint();
+    // The lamp's centre: the lamp and the text are centred together in the button.
+    const float lampX = 70.0f - (YTextLayout::Measure(YString("AGC"), style.type.label) + 14.0f) * 0.5f + 3.5f;
+    for (const auto& [y, expected] : {std::pair{22, style.colors.accent}, std::pair{62, style.colors.warning}}) {
+        const YColor lamp = YColor::FromPacked(window.Pixels().Pixel(static_cast<int32_t>(lampX), y));
+        EXPECT_EQ(lamp.r, expected.r) << y;
+        EXPECT_EQ(lamp.g, expected.g) << y;
+        EXPECT_EQ(lamp.b, expected.b) << y;
+    }
+    EXPECT_TRUE(plain.ShownLit());
+}
 
 TEST_F(Controls, TextEntryEditsAndCommitsOrCancels) {
     std::vector<YString> committed;

@@ -168,6 +168,20 @@ TEST(TextLayout, MarkupSetsTheNameInBoldAndLinesBreakAtBlanks) {
     EXPECT_LT(elided.Length(), 24u);
 }
 
+TEST(TextLayout, ParagraphMarksBreakLinesAndBoldIsSetApart) {
+    YTextLayout question = YTextLayout::FromMarkup("It will replace it.<p><p><b>Select E?</b>", 12.0f, YColor::Hex(0x808080),
+                                                   YColor::Hex(0xffffff));
+    question.Layout(1000.0f);
+    ASSERT_EQ(question.Pieces().size(), 2u);
+    EXPECT_EQ(question.Pieces()[0].text, YString("It will replace it."));
+    EXPECT_EQ(question.Pieces()[1].text, YString("Select E?"));
+    EXPECT_EQ(question.Pieces()[1].line, 2);  // after an empty line
+    EXPECT_EQ(question.Pieces()[1].x, 0.0f);
+    EXPECT_EQ(question.Pieces()[1].face, YFontFace::Bold);
+    question.Layout(1000.0f, 2);  // the line limit holds at a forced break too
+    EXPECT_EQ(question.LineCount(), 1);
+}
+
 TEST(TextLayout, DrawnTextIsRecordedWhereItsInkIs) {
     YPixelBuffer buffer(200, 40);
     buffer.Fill(YColor::Hex(0x000000));

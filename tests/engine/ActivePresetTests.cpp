@@ -202,9 +202,11 @@ TEST_F(PresetSettings, ActivePresetStateAndEditMode) {
 TEST_F(PresetSettings, LoadingAnActivePresetPlaysItThroughItsNamedMacros) {
     Macro(0, Gain::kCount, "Sweep");
     Macro(2, Gain::kFourth);  // in use but unnamed: no control of its own
+    Macro(3, Gain::kFourth, "*Hidden");  // kept off the panel by its name
     SaveWithGain("Lead", 0.6, nullptr);
     engine.MultiParameter(0).Reset();
     engine.MultiParameter(2).Reset();
+    engine.MultiParameter(3).Reset();
     SaveWithGain("Pad", 0.3, engine.Presets().NewFolder("Pads", nullptr));
     engine.SetParameter(Gain::kGain, 0.1);
 

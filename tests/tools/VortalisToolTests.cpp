@@ -346,6 +346,8 @@ TEST_F(Tool, SnapshotsDrawTheEditorIntoAPNG) {
     auto bigEndian = [&](int at) { return header[at] << 24 | header[at + 1] << 16 | header[at + 2] << 8 | header[at + 3]; };
     EXPECT_EQ(bigEndian(16), 2000);
     EXPECT_EQ(bigEndian(20), 1300);
+    Succeed("snapshot " + Quote(Path("programs.png")) + " --panel programs");
+    EXPECT_TRUE(std::filesystem::exists(Path("programs.png")));
     for (const char* wrong : {"--panel presets", "--size 12", "--scale 9", "--state nowhere.state"}) {
         const Result refused = RunTool("snapshot " + Quote(Path("refused.png")) + " " + wrong);
         EXPECT_NE(refused.status, 0) << wrong;
