@@ -12,9 +12,12 @@
 class YYorvaneAudioEffectPlugin;
 class VortalisAudioEffectPlugin;
 class YSignalGeneratorEditor;
+class MacrosPage;
+class ControllersPage;
 
 // The plug-in's editor: the phaser's parameters, the LFO shape editor with live
-// views of the LFO and the sweep, the MIDI reset, and the engine's switches, drawn
+// views of the LFO and the sweep, the MIDI reset, the macros, the MIDI controller
+// assignments and the engine's switches, drawn
 // with the editor toolkit into the pixels of its YWindow.
 //
 // Made by CreateEditor on the user-interface thread, which is the only thread that
@@ -29,7 +32,7 @@ public:
     static constexpr float kNaturalHeight = 670.0f;
     static constexpr float kMinimumWidth = 900.0f;
     static constexpr float kMinimumHeight = 630.0f;
-    enum class Page : int32_t { Phaser, Shape, MIDI };
+    enum class Page : int32_t { Phaser, Shape, MIDI, Macros, Controllers };
 
     explicit VortalisEditor(YYorvaneAudioEffectPlugin& plugin);
     ~VortalisEditor() override;
@@ -56,12 +59,17 @@ public:
     float Scale() const { return window_.Scale(); }
     void ShowPage(Page page);
     Page CurrentPage() const { return page_; }
-    // "Phaser", "Shape", "MIDI" (any case); false for other names.
+    // "Phaser", "Shape", "MIDI", "Macros", "Controllers" (any case); false for other names.
     static bool PageFromName(const YString& name, Page& page);
     static std::vector<YString> PageNames();
     // The control that shows a parameter; null when none does.
     YControl* ParameterControl(int32_t index) const;
     YSignalGeneratorEditor& ShapeEditor() const { return *shapeEditor_; }
+    MacrosPage& Macros() const;
+    ControllersPage& Controllers() const;
+    // "Attach MIDI controller": a controller slot on the parameter, learning, on the
+    // Controllers page; when all slots are in use the user is told and nothing changes.
+    void AttachMIDIController(int32_t parameter);
     // Paints the whole window now.
     const YPixelBuffer& PaintAll();
 
