@@ -67,12 +67,12 @@ int32_t ControllersPage::SelectedNoteSlot() const { return std::max(0, noteSlots
 void ControllersPage::SelectSlot(int32_t slot) {
     slots_->SetSelected(slot);
     slots_->ScrollTo(slot);
-    Sync();
+    SyncTree();
 }
 
 void ControllersPage::EditTables(const std::function<void(YMIDIControllers&)>& edit) {
     plugin_.ChangeMIDIControllers(edit);
-    Sync();
+    SyncTree();
 }
 
 void ControllersPage::EditSlot(const std::function<void(Controller&)>& edit) {
@@ -91,7 +91,7 @@ void ControllersPage::StartLearn(int32_t slot) {
     // Only a message that comes after the press counts.
     seen_ = plugin_.LastControllerPost().sequence;
     learning_ = slot;
-    Sync();
+    SyncTree();
 }
 
 bool ControllersPage::Attach(int32_t parameter) {
@@ -157,7 +157,7 @@ void ControllersPage::BuildSlotEditor() {
     slotPanel_ = &Add<YPanel>(YString("CONTROLLER ASSIGNMENTS"));
     slots_ = &Add<YListBox>();
     slots_->help = "The 32 controller assignments; select one to edit it.";
-    slots_->onSelect = [this](int32_t) { Sync(); };
+    slots_->onSelect = [this](int32_t) { SyncTree(); };
     slots_->SetSelected(0);
     slotEnabled_ = &Add<YSwitch>(
         FieldValue(0.0, 1.0, 1, [this] { return Slot().enabled ? 1.0 : 0.0; },
@@ -228,7 +228,7 @@ void ControllersPage::BuildNoteEditor() {
     notePanel_ = &Add<YPanel>(YString("NOTE CONTROLLERS"));
     noteSlots_ = &Add<YListBox>();
     noteSlots_->help = "The 32 note controllers; select one to edit it.";
-    noteSlots_->onSelect = [this](int32_t) { Sync(); };
+    noteSlots_->onSelect = [this](int32_t) { SyncTree(); };
     noteSlots_->SetSelected(0);
     noteEnabled_ = &Add<YSwitch>(
         FieldValue(0.0, 1.0, 1, [this] { return NoteSlot().enabled ? 1.0 : 0.0; },

@@ -48,7 +48,7 @@ const YMultiParameterParameter* MacrosPage::Target() const {
 
 void MacrosPage::Edit(int32_t number, const std::function<void(YMultiParameter&)>& edit) {
     plugin_.ChangeMultiParameter(number, edit);
-    Sync();
+    SyncTree();
 }
 
 void MacrosPage::EditTarget(const std::function<void(YMultiParameterParameter&)>& edit) {
@@ -62,13 +62,13 @@ void MacrosPage::Select(int32_t number) {
     if (number < 0 || number >= YMultiParameter::kCount) return;
     if (number != selected_) targets_->SetSelected(0);
     selected_ = number;
-    Sync();
+    SyncTree();
     Invalidate();
 }
 
 void MacrosPage::SelectTarget(int32_t index) {
     targets_->SetSelected(index);
-    Sync();
+    SyncTree();
 }
 
 // ---- Building -------------------------------------------------------------------------------
@@ -149,7 +149,7 @@ void MacrosPage::BuildTarget() {
     targetsPanel_ = &Add<YPanel>(YString("TARGETS"));
     targets_ = &Add<YListBox>();
     targets_->help = "The parameters the macro drives; select one to edit how it follows.";
-    targets_->onSelect = [this](int32_t) { Sync(); };
+    targets_->onSelect = [this](int32_t) { SyncTree(); };
     addTarget_ = &Add<YMenu>(YString(), ParameterNames(plugin_, effectParameters_));
     addTarget_->placeholder = "Add target";
     addTarget_->help = "<name>Add target</name>: one more parameter for the macro to drive.";
