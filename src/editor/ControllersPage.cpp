@@ -31,7 +31,8 @@ std::vector<YString> SourceTexts() {
     return texts;
 }
 
-YString ChannelText(int32_t channel) { return ChannelNames()[static_cast<std::size_t>(std::clamp(channel, 0, 16))]; }
+// The channel in a list line: "any" or "ch 5".
+YString ShortChannelText(int32_t channel) { return channel <= 0 ? YString("any") : YFormat("ch {0}").Arg(channel).Result(); }
 
 // A menu whose items are chosen by number.
 YMenu& NumberMenu(YControl& page, const char* caption, std::vector<YString> items, std::function<int32_t()> selected,
@@ -291,7 +292,7 @@ void ControllersPage::Sync() {
     for (int32_t n = 0; n < YMIDIControllers::kSlots; ++n) {
         const Controller& slot = tables.controllers[static_cast<std::size_t>(n)];
         lines.push_back(slot.enabled ? YFormat(YString::FromUtf8("{0}   {1} \u00b7 {2}  \u2192  {3}"))
-                                           .Arg(n + 1).Arg(SourceText(slot.controller)).Arg(ChannelText(slot.channel))
+                                           .Arg(n + 1).Arg(SourceText(slot.controller)).Arg(ShortChannelText(slot.channel))
                                            .Arg(targetName(slot.parameter)).Result()
                                      : YFormat("{0}   off").Arg(n + 1).Result());
     }
@@ -300,7 +301,10 @@ void ControllersPage::Sync() {
     for (int32_t n = 0; n < YMIDIControllers::kSlots; ++n) {
         const NoteController& slot = tables.noteControllers[static_cast<std::size_t>(n)];
         lines.push_back(slot.enabled ? YFormat(YString::FromUtf8("{0}   {1} \u00b7 {2}  \u2192  {3}"))
-                                           .Arg(n + 1).Arg(YMIDIControllers::NoteModeName(slot.mode)).Arg(ChannelText(slot.channel))
+                                           .Arg(n + 1).Arg(slot.mode == YMIDIControllers::kLinear        ? YString("lin")
+                                                : slot.mode == YMIDIControllers::kLogarithmic ? YString("log")
+                                                                                             : NoteName(slot.note))
+                                           .Arg(ShortChannelText(slot.channel))
                                            .Arg(targetName(slot.parameter)).Result()
                                      : YFormat("{0}   off").Arg(n + 1).Result());
     }
@@ -325,37 +329,38 @@ void ControllersPage::Layout() {
     topPanel_->SetBounds(area.TakeTop(style.sizes.panelTitle + 2.0f * style.sizes.padding + menu - 6.0f, gap));
     YRect top = topPanel_->Content();
     const auto middle = [&](YRect cell) { return YRect{cell.x, cell.Bottom() - row, cell.width, row}; };
-    controllersOn_->SetBounds(middle(top.TakeLeft(130.0f, 2.0f * gap)));
-    notesOn_->SetBounds(middle(top.TakeLeft(160.0f, 3.0f * gap)));
-    presetStep_->SetBounds(middle(top.TakeLeft(130.0f, gap)));
-    presetController_->SetBounds(top.TakeLeft(120.0f, gap));
-    presetChannel_->SetBounds(top.TakeLeft(110.0f, 2.0f * gap));
+    controllersOn_->SetBounds(middle(top.TakeLeft(110.0f, gap)));
+    notesOn_->SetBounds(middle(top.TakeLeft(150.0f, 2.0f * gap)));
+    presetStep_->SetBounds(middle(top.TakeLeft(110.0f, gap)));
+    presetController_->SetBounds(top.TakeLeft(110.0f, gap));
+    presetChannel_->SetBounds(top.TakeLeft(100.0f, 2.0f * gap));
     lastReceived_->SetBounds(middle(top));
 
     const float half = (area.width - gap) * 0.5f;
     slotPanel_->SetBounds(area.TakeLeft(half, gap));
     notePanel_->SetBounds(area);
 
-    const float listWidth = 190.0f;
+    const float listWidth = std::clamp(slotPanel_->Content().width * 0.45f, 170.0f, 210.0f);
     YRect slots = slotPanel_->Content();
     slots_->SetBounds(slots.TakeLeft(listWidth, gap));
-    YRect row1 = slots.TakeTop(row, 8.0f);
-    slotEnabled_->SetBounds(row1.TakeLeft(row1.width - 2.0f * 62.0f - 2.0f * gap, gap));
-    clear_->SetBounds(row1.TakeRight(62.0f, gap));
-    learn_->SetBounds(row1);
+    YRect first = slots.TakeTop(row, 8.0f);
+    clear_->SetBounds(first.TakeRight(62.0f, gap));
+    slotEnabled_->SetBounds(first);
     slotTarget_->SetBounds(slots.TakeTop(menu, 8.0f));
     YRect pair = slots.TakeTop(menu, 8.0f);
     slotChannel_->SetBounds(pair.TakeLeft((pair.width - gap) * 0.5f, gap));
     slotController_->SetBounds(pair);
     slotRangeMode_->SetBounds(slots.TakeTop(menu, 8.0f));
     for (YSlider* slider : {slotValue_, slotMaxValue_, slotRange_}) slider->SetBounds(slots.TakeTop(28.0f, 8.0f));
-    slotInvert_->SetBounds(slots.TakeTop(row));
+    YRect last = slots.TakeTop(row);
+    learn_->SetBounds(last.TakeRight(96.0f, gap));
+    slotInvert_->SetBounds(last);
 
     YRect notes = notePanel_->Content();
     noteSlots_->SetBounds(notes.TakeLeft(listWidth, gap));
-    YRect first = notes.TakeTop(row, 8.0f);
-    noteClear_->SetBounds(first.TakeRight(62.0f, gap));
-    noteEnabled_->SetBounds(first);
+    YRect noteFirst = notes.TakeTop(row, 8.0f);
+    noteClear_->SetBounds(noteFirst.TakeRight(62.0f, gap));
+    noteEnabled_->SetBounds(noteFirst);
     noteTarget_->SetBounds(notes.TakeTop(menu, 8.0f));
     YRect choices = notes.TakeTop(menu, 8.0f);
     noteMode_->SetBounds(choices.TakeLeft((choices.width - gap) * 0.5f, gap));

@@ -63,7 +63,7 @@ TEST_F(Controllers, LearnTakesTheNextPostedMessageAndThenTheSlotDrivesItsTarget)
     EXPECT_NEAR(plugin->GetParameter(Index::kFeedback), 0.0, 1e-9);
     ControlChange(6, 74, 127);  // another channel
     EXPECT_NEAR(plugin->GetParameter(Index::kFeedback), 0.0, 1e-9);
-    EXPECT_EQ(Page().Slots().Items()[2], YString::FromUtf8("3   CC 74 \u00b7 Channel 5  \u2192  Feedback"));
+    EXPECT_EQ(Page().Slots().Items()[2], YString::FromUtf8("3   CC 74 \u00b7 ch 5  \u2192  Feedback"));
 
     Click(Center(Page().Clear().Bounds()));
     EXPECT_FALSE(slot.enabled);
