@@ -354,8 +354,8 @@ void MacrosPage::Layout() {
     const float half = (bankButtons.width - gap) * 0.5f;
     storeBank_->SetBounds(bankButtons.TakeLeft(half, gap));
     goToBank_->SetBounds(bankButtons);
-    // What is left of the settings panel (below the bank buttons) is kept for the bank
-    // gain procedure's button, which the lead wires in.
+    // SPOT FOR "Compute bank gains": what is left of `settings` below the bank buttons
+    // is kept for that button; its procedure and its wiring come from elsewhere.
 
     YRect list = targetsPanel_->Content();
     YRect buttons = list.TakeBottom(row, 8.0f);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "editor/YControl.h"
+#include "engine/YMultiParameter.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -13,11 +15,9 @@ class YButton;
 class YKnob;
 class YListBox;
 class YMenu;
-class YMultiParameter;
 class YPanel;
 class YSlider;
 class YSwitch;
-struct YMultiParameterParameter;
 
 // The macros: the four multiparameters side by side (name, value, mode, smart learn)
 // and, below, the settings and the targets of the selected one. Every edit goes to the
@@ -78,7 +78,7 @@ private:
     int32_t effectParameters_;
     int32_t selected_ = 0;
     int32_t selectedBank_ = 0;
-    std::array<Strip, 4> strips_{};
+    std::array<Strip, YMultiParameter::kCount> strips_{};
     YPanel* settingsPanel_ = nullptr;
     YPanel* targetsPanel_ = nullptr;
     YPanel* targetPanel_ = nullptr;

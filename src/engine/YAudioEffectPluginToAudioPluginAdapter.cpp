@@ -610,7 +610,7 @@ void YAudioEffectPluginToAudioPluginAdapter::ChangeMIDIControllers(const std::fu
 
 void YAudioEffectPluginToAudioPluginAdapter::PostController(int32_t channel, int32_t controller) {
     if (!EditorExists()) return;
-    ++postSequence_;
+    if (++postSequence_ == 0) ++postSequence_;  // 0 stands for "nothing posted yet"
     controllerPost_.store(static_cast<uint64_t>(postSequence_) << 32 | static_cast<uint64_t>(channel & 0xFFFF) << 16 |
                               static_cast<uint64_t>(controller & 0xFFFF),
                           std::memory_order_release);
