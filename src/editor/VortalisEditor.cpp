@@ -479,11 +479,9 @@ void VortalisEditor::View::LayoutMIDIPage(const YRect& body) {
     restartView->SetBounds(restartPanel->Content());
 }
 
-// ---- The editor ------------------------------------------------------------------------------------
-
 bool VortalisEditor::View::OnMouseDown(const YMouseEvent& event) {
     if (event.button != 1 || Window() == nullptr) return false;
-    // The parameter of the control under the mouse, or of the nearest one around it.
+    // The parameter of the control under the mouse, or of the control it is part of.
     int32_t parameter = -1;
     for (YControl* c = HitTest(event.x, event.y); c != nullptr && parameter < 0; c = c->Parent()) {
         const auto& bound = editor.parameterControls_;
@@ -499,6 +497,8 @@ bool VortalisEditor::View::OnMouseDown(const YMouseEvent& event) {
                        [this, parameter](int32_t) { editor.AttachMIDIController(parameter); });
     return false;
 }
+
+// ---- The editor ------------------------------------------------------------------------------------
 
 std::vector<YString> VortalisEditor::PageNames() { return {"Phaser", "Shape", "MIDI", "Macros", "Controllers"}; }
 

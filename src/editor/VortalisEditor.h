@@ -17,8 +17,8 @@ class ControllersPage;
 
 // The plug-in's editor: the phaser's parameters, the LFO shape editor with live
 // views of the LFO and the sweep, the MIDI reset, the macros, the MIDI controller
-// assignments and the engine's switches, drawn
-// with the editor toolkit into the pixels of its YWindow.
+// assignments and the engine's switches, drawn with the editor toolkit into the
+// pixels of its YWindow.
 //
 // Made by CreateEditor on the user-interface thread, which is the only thread that
 // calls it. It reads parameter values without locks, sends its edits as parameter
