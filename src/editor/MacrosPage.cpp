@@ -232,37 +232,24 @@ void MacrosPage::ToggleLearn(int32_t number) {
     Edit(number, [on](YMultiParameter& m) { m.learning = on; });
 }
 
-void MacrosPage::Idle() {
-    if (learning_ < 0) return;
+void MacrosPage::ParameterEdited(int32_t parameter) {
+    if (learning_ < 0 || parameter < 0 || parameter >= effectParameters_) return;
     if (!plugin_.MultiParameter(learning_).learning) {  // a loaded state ended it
         learning_ = -1;
-        swept_.clear();
         return;
     }
-    std::vector<int32_t> moved;
-    for (int32_t i = 0; i < effectParameters_; ++i) {
-        const double value = plugin_.GetParameter(i);
-        auto swept = swept_.find(i);
-        if (swept == swept_.end()) {
-            const double start = learnStart_[static_cast<std::size_t>(i)];
-            if (value == start) continue;
-            swept = swept_.emplace(i, std::make_pair(start, start)).first;
-        }
-        const auto before = swept->second;
-        swept->second = {std::min(before.first, value), std::max(before.second, value)};
-        if (swept->second != before) moved.push_back(i);
-    }
-    if (moved.empty()) return;
+    const double start = learnStart_[static_cast<std::size_t>(parameter)];
+    const double value = plugin_.GetParameter(parameter);
+    auto& swept = swept_.try_emplace(parameter, start, start).first->second;
+    swept = {std::min(swept.first, value), std::max(swept.second, value)};
     Edit(learning_, [&](YMultiParameter& m) {
-        for (int32_t parameter : moved) {
-            auto found = std::find_if(m.targets.begin(), m.targets.end(),
-                                      [parameter](const YMultiParameterParameter& t) { return t.parameter == parameter; });
-            YMultiParameterParameter& target = found != m.targets.end() ? *found : m.AddTarget(parameter);
-            target.enabled = true;
-            target.rangeMode = static_cast<int32_t>(YRangeMode::Interval);
-            target.value = swept_[parameter].first;
-            target.maxValue = swept_[parameter].second;
-        }
+        auto found = std::find_if(m.targets.begin(), m.targets.end(),
+                                  [parameter](const YMultiParameterParameter& t) { return t.parameter == parameter; });
+        YMultiParameterParameter& target = found != m.targets.end() ? *found : m.AddTarget(parameter);
+        target.enabled = true;
+        target.rangeMode = static_cast<int32_t>(YRangeMode::Interval);
+        target.value = swept.first;
+        target.maxValue = swept.second;
     });
 }
 

@@ -24,10 +24,11 @@ class YSwitch;
 // engine at once (ChangeMultiParameter); the value knobs are host parameters and edit
 // inside the host's gestures.
 //
-// Smart learn: while a macro's Learn is on, every effect parameter that moves (from the
-// editor, or from anything else that writes it) becomes one of its targets in Interval
+// Smart learn: while a macro's Learn is on, every effect parameter the editor's controls
+// move becomes one of its targets (or updates the target already on it) in Interval
 // mode, value the lowest and maxValue the highest value it took since Learn was
-// pressed. The macro itself does nothing meanwhile; turning Learn off applies it.
+// pressed. What the host or MIDI moves meanwhile is not learnt. The macro itself does
+// nothing while learning; turning Learn off applies it.
 class MacrosPage : public YControl {
 public:
     struct Strip {
@@ -44,8 +45,8 @@ public:
     void Select(int32_t number);
     int32_t SelectedTarget() const;
     void SelectTarget(int32_t index);
-    // The editor's idle: smart learn records what moved.
-    void Idle();
+    // An edit of the editor's control of a parameter: smart learn records it.
+    void ParameterEdited(int32_t parameter);
 
     const Strip& StripOf(int32_t number) const { return strips_[static_cast<std::size_t>(number)]; }
     YListBox& Targets() const { return *targets_; }

@@ -163,13 +163,21 @@ private:
     YMenu& ParameterMenu(YControl& page, int32_t index);
     YSwitch& ParameterSwitch(YControl& page, int32_t index);
     void Bind(YControl& control, int32_t index);
-    std::unique_ptr<YParameterValue> Value(int32_t index) { return std::make_unique<YParameterValue>(editor.plugin_, index); }
+    std::unique_ptr<YParameterValue> Value(int32_t index);
     void BuildHeader();
     void BuildPhaserPage(YControl& page);
     void BuildMIDIPage(YControl& page);
     void LayoutPhaserPage(const YRect& body);
     void LayoutMIDIPage(const YRect& body);
 };
+
+std::unique_ptr<YParameterValue> VortalisEditor::View::Value(int32_t index) {
+    auto value = std::make_unique<YParameterValue>(editor.plugin_, index);
+    value->onSet = [this](int32_t edited) {
+        if (macros) macros->ParameterEdited(edited);
+    };
+    return value;
+}
 
 void VortalisEditor::View::Bind(YControl& control, int32_t index) {
     control.help = editor.plugin_.Parameter(index)->Definition().help;
@@ -668,7 +676,6 @@ void VortalisEditor::Update() {
             YScopedLock editor(plugin_.editorLock);
             shapeEditor_->Refresh();
         }
-        view_->macros->Idle();
         view_->controllers->Idle();
         UpdateEnabled();
         window_.Sync();

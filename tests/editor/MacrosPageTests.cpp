@@ -2,7 +2,6 @@
 // effect's parameters at once, banks store and recall, smart learn records what moved.
 #include "PageFixture.h"
 #include "editor/MacrosPage.h"
-#include "editor/YParameterValue.h"
 
 #include <gtest/gtest.h>
 
@@ -127,13 +126,13 @@ TEST_F(Macros, SmartLearnRecordsTheSweptIntervalOfEachMovedParameter) {
     Click(Center(Page().StripOf(3).learn->Bounds()));
     ASSERT_TRUE(Multi(3).learning);
     EXPECT_EQ(Page().Selected(), 3);
-    // Moved as the editor's knobs move them.
+    // Moved by the editor's knobs; what the host moves meanwhile is not learnt.
+    YValueModel& feedbackKnob = dynamic_cast<YValueControl&>(Control(Index::kFeedback)).Model();
     for (double value : {0.3, 0.8, 0.45}) {
-        YParameterValue(Engine(), Index::kFeedback).Change(value);
-        editor->Idle();
+        feedbackKnob.Change(value);
+        plugin->SetParameter(Index::kRate, value);
     }
-    YParameterValue(Engine(), Index::kDryWet).Change(0.65);
-    editor->Idle();
+    dynamic_cast<YValueControl&>(Control(Index::kDryWet)).Model().Change(0.65);
     // Learning, the macro leaves its targets where the user put them.
     EXPECT_NEAR(Feedback(), 0.45, 1e-9);
     Click(Center(Page().StripOf(3).learn->Bounds()));
