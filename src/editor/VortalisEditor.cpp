@@ -1,5 +1,8 @@
 #include "editor/VortalisEditor.h"
 
+#include "editor/ControllersPage.h"
+#include "editor/MacrosPage.h"
+#include "editor/PageFields.h"
 #include "editor/ProgramsPage.h"
 #include "editor/YButton.h"
 #include "editor/YCurveEditor.h"
@@ -38,11 +41,6 @@ constexpr int32_t kOversampling[] = {1, 2, 4, 8, 16};
 
 const YString kHint = "Drag a control to change it: Shift drags finely, a double click restores the default, a click "
                       "on a value lets you type one.";
-
-YString NoteName(int32_t note) {
-    static const YString kNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-    return YFormat("{0}{1}").Arg(kNames[note % 12]).Arg(note / 12 - 1);
-}
 
 // The frequencies (hertz) of LFO values in place, as the effect maps them.
 void ToHertz(VortalisAudioEffectPlugin& effect, float* values, int32_t count) {
@@ -129,7 +127,7 @@ public:
     YButton* agc = nullptr;
     YButton* bypass = nullptr;
     YMenu* zoom = nullptr;
-    std::array<YControl*, 4> pages{};
+    std::array<YControl*, 6> pages{};
     YHelpLine* helpLine = nullptr;
 
     // The phaser page.
@@ -152,6 +150,11 @@ public:
     YLabel* midiNote = nullptr;
     YPanel* restartPanel = nullptr;
     YCurveEditor* restartView = nullptr;
+    MacrosPage* macros = nullptr;
+    ControllersPage* controllers = nullptr;
+
+    // A right click on a parameter's control offers "Attach MIDI controller".
+    bool OnMouseDown(const YMouseEvent& event) override;
 
 protected:
     void Layout() override;
@@ -161,13 +164,21 @@ private:
     YMenu& ParameterMenu(YControl& page, int32_t index);
     YSwitch& ParameterSwitch(YControl& page, int32_t index);
     void Bind(YControl& control, int32_t index);
-    std::unique_ptr<YParameterValue> Value(int32_t index) { return std::make_unique<YParameterValue>(editor.plugin_, index); }
+    std::unique_ptr<YParameterValue> Value(int32_t index);
     void BuildHeader();
     void BuildPhaserPage(YControl& page);
     void BuildMIDIPage(YControl& page);
     void LayoutPhaserPage(const YRect& body);
     void LayoutMIDIPage(const YRect& body);
 };
+
+std::unique_ptr<YParameterValue> VortalisEditor::View::Value(int32_t index) {
+    auto value = std::make_unique<YParameterValue>(editor.plugin_, index);
+    value->onSet = [this](int32_t edited) {
+        if (macros) macros->ParameterEdited(edited);
+    };
+    return value;
+}
 
 void VortalisEditor::View::Bind(YControl& control, int32_t index) {
     control.help = editor.plugin_.Parameter(index)->Definition().help;
@@ -201,10 +212,7 @@ YSwitch& VortalisEditor::View::ParameterSwitch(YControl& page, int32_t index) {
 }
 
 VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
-    // The programs page is a control of its own; the others are built here.
-    for (std::size_t i = 0; i + 1 < pages.size(); ++i) pages[i] = &Add<YControl>();
-    editor.programsPage_ = &Add<ProgramsPage>(editor.plugin_);
-    pages.back() = editor.programsPage_;
+    for (std::size_t i = 0; i < 3; ++i) pages[i] = &Add<YControl>();
     BuildHeader();
     BuildPhaserPage(*pages[0]);
     editor.shapeEditor_ = &pages[1]->Add<YSignalGeneratorEditor>(
@@ -212,13 +220,16 @@ VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
     shapeSweep = &pages[1]->Add<YSweepView>(Value(Index::kMinFrequency), Value(Index::kMaxFrequency));
     shapeSweep->help = "<name>Sweep</name>: where the phaser's notches travel during one LFO period.";
     BuildMIDIPage(*pages[2]);
+    pages[3] = editor.programsPage_ = &Add<ProgramsPage>(editor.plugin_);
+    pages[4] = macros = &Add<MacrosPage>(editor.plugin_);
+    pages[5] = controllers = &Add<ControllersPage>(editor.plugin_);
     helpLine = &Add<YHelpLine>(kHint);
 }
 
 void VortalisEditor::View::BuildHeader() {
     header = &Add<Header>();
     tabs = &Add<YTabBar>(PageNames());
-    tabs->help = "Pages of the editor: the phaser, the LFO shape, the MIDI reset and the programs.";
+    tabs->help = "Pages of the editor: the phaser, the LFO shape, the MIDI reset, the programs, the macros and the MIDI controllers.";
     tabs->onSelect = [this](int32_t index) { editor.ShowPage(static_cast<Page>(index)); };
 
     std::vector<YString> modes;
@@ -345,9 +356,7 @@ void VortalisEditor::View::BuildMIDIPage(YControl& page) {
         slider.help = s.help;
         midiSliders.push_back(&slider);
     }
-    std::vector<YString> channelItems{"Any"};
-    for (int32_t c = 1; c <= 16; ++c) channelItems.push_back(YFormat("Channel {0}").Arg(c));
-    midiChannel = &page.Add<YMenu>(YString("MIDI channel"), channelItems);
+    midiChannel = &page.Add<YMenu>(YString("MIDI channel"), ChannelNames());
     midiChannel->help = "<name>MIDI channel</name> the notes must come on.";
     midiChannel->selected = [&reset] { return reset.channel.Load(); };
     midiChannel->choose = [&reset, changed](int32_t c) {
@@ -480,9 +489,28 @@ void VortalisEditor::View::LayoutMIDIPage(const YRect& body) {
     restartView->SetBounds(restartPanel->Content());
 }
 
+bool VortalisEditor::View::OnMouseDown(const YMouseEvent& event) {
+    if (event.button != 1 || Window() == nullptr) return false;
+    // The parameter of the control under the mouse, or of the control it is part of.
+    int32_t parameter = -1;
+    for (YControl* c = HitTest(event.x, event.y); c != nullptr && parameter < 0; c = c->Parent()) {
+        const auto& bound = editor.parameterControls_;
+        const auto found = std::find(bound.begin(), bound.end(), c);
+        if (found != bound.end()) {
+            parameter = static_cast<int32_t>(found - bound.begin());
+        } else if (auto* valueControl = dynamic_cast<YValueControl*>(c)) {
+            if (auto* value = dynamic_cast<YParameterValue*>(&valueControl->Model())) parameter = value->Index();
+        }
+    }
+    if (parameter < 0) return false;
+    Window()->OpenMenu({event.x, event.y, 1.0f, 1.0f}, {"Attach MIDI controller"}, -1,
+                       [this, parameter](int32_t) { editor.AttachMIDIController(parameter); });
+    return false;
+}
+
 // ---- The editor ------------------------------------------------------------------------------------
 
-std::vector<YString> VortalisEditor::PageNames() { return {"Phaser", "Shape", "MIDI", "Programs"}; }
+std::vector<YString> VortalisEditor::PageNames() { return {"Phaser", "Shape", "MIDI", "Programs", "Macros", "Controllers"}; }
 
 bool VortalisEditor::PageFromName(const YString& name, Page& page) {
     const std::vector<YString> names = PageNames();
@@ -620,6 +648,14 @@ void VortalisEditor::ShowPage(Page page) {
     window_.InvalidateAll();
 }
 
+MacrosPage& VortalisEditor::Macros() const { return *view_->macros; }
+
+ControllersPage& VortalisEditor::Controllers() const { return *view_->controllers; }
+
+void VortalisEditor::AttachMIDIController(int32_t parameter) {
+    if (view_->controllers->Attach(parameter)) ShowPage(Page::Controllers);
+}
+
 YControl* VortalisEditor::ParameterControl(int32_t index) const {
     return index >= 0 && index < static_cast<int32_t>(parameterControls_.size()) ? parameterControls_[static_cast<std::size_t>(index)] : nullptr;
 }
@@ -651,6 +687,7 @@ void VortalisEditor::Update() {
             shapeEditor_->Refresh();
         }
         FollowActivePresetMode();
+        view_->controllers->Idle();
         UpdateEnabled();
         window_.Sync();
         UpdateLive(std::min(seconds, 1.0f));

@@ -13,10 +13,13 @@ class YYorvaneAudioEffectPlugin;
 class VortalisAudioEffectPlugin;
 class YSignalGeneratorEditor;
 class ProgramsPage;
+class MacrosPage;
+class ControllersPage;
 
 // The plug-in's editor: the phaser's parameters, the LFO shape editor with live
-// views of the LFO and the sweep, the MIDI reset, and the engine's switches, drawn
-// with the editor toolkit into the pixels of its YWindow.
+// views of the LFO and the sweep, the MIDI reset, the programs, the macros, the MIDI
+// controller assignments and the engine's switches, drawn with the editor toolkit into the
+// pixels of its YWindow.
 //
 // Made by CreateEditor on the user-interface thread, which is the only thread that
 // calls it. It reads parameter values without locks, sends its edits as parameter
@@ -30,7 +33,7 @@ public:
     static constexpr float kNaturalHeight = 670.0f;
     static constexpr float kMinimumWidth = 900.0f;
     static constexpr float kMinimumHeight = 630.0f;
-    enum class Page : int32_t { Phaser, Shape, MIDI, Programs };
+    enum class Page : int32_t { Phaser, Shape, MIDI, Programs, Macros, Controllers };
 
     explicit VortalisEditor(YYorvaneAudioEffectPlugin& plugin);
     ~VortalisEditor() override;
@@ -57,13 +60,18 @@ public:
     float Scale() const { return window_.Scale(); }
     void ShowPage(Page page);
     Page CurrentPage() const { return page_; }
-    // "Phaser", "Shape", "MIDI", "Programs" (any case); false for other names.
+    // "Phaser", "Shape", "MIDI", "Programs", "Macros", "Controllers" (any case); false for other names.
     static bool PageFromName(const YString& name, Page& page);
     static std::vector<YString> PageNames();
     // The control that shows a parameter; null when none does.
     YControl* ParameterControl(int32_t index) const;
     YSignalGeneratorEditor& ShapeEditor() const { return *shapeEditor_; }
     ProgramsPage& Programs() const { return *programsPage_; }
+    MacrosPage& Macros() const;
+    ControllersPage& Controllers() const;
+    // "Attach MIDI controller": a controller slot on the parameter, learning, on the
+    // Controllers page; when all slots are in use the user is told and nothing changes.
+    void AttachMIDIController(int32_t parameter);
     // Paints the whole window now.
     const YPixelBuffer& PaintAll();
 

@@ -13,6 +13,7 @@ void YParameterValue::BeginEdit() { plugin_.BeginEdit(index_); }
 void YParameterValue::Set(double normalised) {
     plugin_.SetParameter(index_, std::clamp(normalised, 0.0, 1.0));
     plugin_.Parameter(index_)->SendAutomation(0);
+    if (onSet) onSet(index_);
 }
 
 void YParameterValue::EndEdit() { plugin_.EndEdit(index_); }

@@ -3,6 +3,7 @@
 #include "editor/YValueModel.h"
 
 #include <cstdint>
+#include <functional>
 
 class YAudioEffectPluginToAudioPluginAdapter;
 struct ParameterDefinition;
@@ -26,6 +27,9 @@ public:
     bool Parse(const YString& text, double& normalised) const override;
     double Default() const override;
     int32_t Steps() const override;
+
+    // Told of each change the control writes (the editor's smart learn follows them).
+    std::function<void(int32_t)> onSet;
 
 private:
     YAudioEffectPluginToAudioPluginAdapter& plugin_;

@@ -587,6 +587,46 @@ int32_t YAudioEffectPluginToAudioPluginAdapter::AttachMIDIController(int32_t par
     return slot;
 }
 
+void YAudioEffectPluginToAudioPluginAdapter::ChangeMultiParameter(int32_t number,
+                                                                  const std::function<void(YMultiParameter&)>& change) {
+    if (number < 0 || number >= YMultiParameter::kCount) return;
+    YMultiParameter& multi = MultiParameter(number);
+    {
+        YScopedLock lock(YMultiParameter::GlobalLock());
+        change(multi);
+    }
+    multi.Apply();
+    MarkSettingsChanged();
+    NeedUpdateEditor();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ChangeMIDIControllers(const std::function<void(YMIDIControllers&)>& change) {
+    {
+        YScopedLock parameters(parameterLock);
+        YScopedLock processing(processingLock);
+        change(*midiControllers_);
+    }
+    MarkSettingsChanged();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::PostController(int32_t channel, int32_t controller) {
+    if (!EditorExists()) return;
+    if (++postSequence_ == 0) ++postSequence_;  // 0 stands for "nothing posted yet"
+    controllerPost_.store(static_cast<uint64_t>(postSequence_) << 32 | static_cast<uint64_t>(channel & 0xFFFF) << 16 |
+                              static_cast<uint64_t>(controller & 0xFFFF),
+                          std::memory_order_release);
+}
+
+YAudioEffectPluginToAudioPluginAdapter::ControllerPost YAudioEffectPluginToAudioPluginAdapter::LastControllerPost() const {
+    const uint64_t word = controllerPost_.load(std::memory_order_acquire);
+    ControllerPost post;
+    post.sequence = static_cast<uint32_t>(word >> 32);
+    if (post.sequence == 0) return post;
+    post.channel = static_cast<int32_t>((word >> 16) & 0xFFFF);
+    post.controller = static_cast<int32_t>(word & 0xFFFF);
+    return post;
+}
+
 template <typename Body>
 void YAudioEffectPluginToAudioPluginAdapter::WithControllerTables(const YString& guardName, Body&& body) {
     YGuarded(guardName, [&] {
@@ -608,6 +648,7 @@ bool YAudioEffectPluginToAudioPluginAdapter::ProcessMIDIController(int32_t offse
     const bool handled = YAudioPlugin::ProcessMIDIController(offset, time, channel, controller, value);
     WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessMIDIController",
                          [&](YMIDIControllers& tables) { tables.ProcessController(channel + 1, controller, value); });
+    PostController(channel + 1, controller);
     return handled;
 }
 
@@ -621,6 +662,7 @@ void YAudioEffectPluginToAudioPluginAdapter::ProcessAftertouch(int32_t channel, 
     WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessAftertouch", [&](YMIDIControllers& tables) {
         tables.ProcessController(channel + 1, YMIDIControllers::kAftertouch, value);
     });
+    PostController(channel + 1, YMIDIControllers::kAftertouch);
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::ProcessPitchBend(int32_t offset, double time, int32_t channel, double value) {
@@ -629,6 +671,7 @@ void YAudioEffectPluginToAudioPluginAdapter::ProcessPitchBend(int32_t offset, do
     WithControllerTables("YAudioEffectPluginToAudioPluginAdapter::ProcessPitchBend", [&](YMIDIControllers& tables) {
         tables.ProcessController(channel + 1, YMIDIControllers::kPitchBend, std::clamp((value + 1.0) * 0.5, 0.0, 1.0));
     });
+    PostController(channel + 1, YMIDIControllers::kPitchBend);
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::ProcessNote(const YNoteEvent& note) {

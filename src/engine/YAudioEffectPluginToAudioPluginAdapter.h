@@ -142,6 +142,22 @@ public:
     // "Attach MIDI controller" for a parameter (user-interface thread): the slot chosen,
     // or -1 when all are in use, for the editor to say YMIDIControllers::AllInUseMessage.
     int32_t AttachMIDIController(int32_t parameter);
+    // Editor edits (user-interface thread). A multiparameter changes under its lock and
+    // applies at once, so that its targets follow the new settings without waiting for
+    // its value to move; the tables change under parameterLock and processingLock,
+    // between blocks. Both mark the settings changed.
+    void ChangeMultiParameter(int32_t number, const std::function<void(YMultiParameter&)>& change);
+    void ChangeMIDIControllers(const std::function<void(YMIDIControllers&)>& change);
+
+    // The last controller message (control change, aftertouch, pitch-bend) that arrived
+    // while an editor existed, for MIDI learn and the controller display. The audio
+    // thread posts it as one atomic word; sequence counts the posts.
+    struct ControllerPost {
+        uint32_t sequence = 0;
+        int32_t channel = 0;      // 1..16
+        int32_t controller = -1;  // a controller source number
+    };
+    ControllerPost LastControllerPost() const;
 
     // MIDI from YAudioPlugin's decoding (audio thread): the plug-in's own handling
     // first, then the controller tables and the preset trigger.
@@ -195,6 +211,7 @@ private:
     template <typename Body>
     void WithControllerTables(const YString& guardName, Body&& body);
     void OpenPresets();
+    void PostController(int32_t channel, int32_t controller);
 
     std::unique_ptr<YPlugin> plugin_;
     YAudioEffectPlugin* effect_ = nullptr;
@@ -210,6 +227,8 @@ private:
     int32_t reportedLatency_ = 0;
     std::array<int32_t, 2> initializationPair_{};
     std::atomic<int32_t> pendingPresetSteps_{0};
+    std::atomic<uint64_t> controllerPost_{0};  // sequence << 32 | channel << 16 | controller
+    uint32_t postSequence_ = 0;                // audio thread only
     std::unique_ptr<YPresetManagerT<YAudioEffectPluginToAudioPluginAdapter>> presets_;
     std::unique_ptr<PresetStepThread> presetThread_;
     std::atomic<bool> settingsChanged_{false};

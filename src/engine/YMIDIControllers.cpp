@@ -115,19 +115,25 @@ int32_t YMIDIControllers::AttachController(int32_t parameter) {
         controllersEnabled = true;
         chosen = &controllers.front();
     }
-    chosen->parameter = parameter;
+    // A slot taken afresh sweeps the parameter's whole range, as the default
+    // assignments do: its stored mapping belonged to whatever it drove before.
+    if (!chosen->enabled || chosen->parameter != parameter) GiveWholeRange(*chosen, parameter);
     chosen->enabled = true;
     return static_cast<int32_t>(chosen - controllers.data());
 }
 
+void YMIDIControllers::GiveWholeRange(Controller& slot, int32_t parameter) {
+    slot.parameter = parameter;
+    slot.value = 0.0;
+    slot.maxValue = 1.0;
+    slot.rangeMode = static_cast<int32_t>(YRangeMode::Interval);
+}
+
 void YMIDIControllers::ApplyDefaultAssignments(const int32_t* multiParameters, const bool* inUse, int32_t count) {
     if (count < 1) return;
-    auto assign = [&](Controller& slot, int32_t parameter) {
+    auto assign = [](Controller& slot, int32_t parameter) {
+        GiveWholeRange(slot, parameter);
         slot.enabled = true;
-        slot.parameter = parameter;
-        slot.value = 0.0;
-        slot.maxValue = 1.0;
-        slot.rangeMode = static_cast<int32_t>(YRangeMode::Interval);
     };
     if (!controllers[0].enabled) assign(controllers[0], multiParameters[0]);
     int32_t next = 1;

@@ -100,6 +100,8 @@ public:
 
 private:
     static bool ChannelMatches(int32_t wanted, int32_t channel) { return wanted == 0 || wanted == channel; }
+    // Interval mapping over the whole of the parameter's range.
+    static void GiveWholeRange(Controller& slot, int32_t parameter);
     void Write(int32_t parameter, double value);
     void Trigger(int32_t channel, int32_t controller, double value);
     int32_t FindParameter(const YString& id) const;

@@ -115,6 +115,33 @@ void YMultiParameter::Reset() {
     definition_.value = defaultValue;
 }
 
+YMultiParameterParameter& YMultiParameter::AddTarget(int32_t parameter) {
+    if (targets.size() != 1 || targets.front().enabled || targets.front().parameter >= 0) targets.emplace_back();
+    YMultiParameterParameter& target = targets.back();
+    target.parameter = parameter;
+    target.enabled = true;
+    return target;
+}
+
+void YMultiParameter::RemoveTarget(std::size_t index) {
+    if (index >= targets.size()) return;
+    if (targets.size() == 1) {
+        targets.front() = YMultiParameterParameter();
+        targets.front().enabled = false;
+        return;
+    }
+    targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void YMultiParameter::StoreBank(int32_t bank) {
+    if (bank < 0 || bank >= YMultiParameterParameter::kMaxBanks) return;
+    YScopedLock lock(GlobalLock());
+    const int32_t parameterCount = plugin_.GetParameterCount();
+    for (YMultiParameterParameter& target : targets)
+        if (target.enabled && target.parameter >= 0 && target.parameter < parameterCount)
+            target.banks[static_cast<std::size_t>(bank)] = static_cast<float>(plugin_.GetParameter(target.parameter));
+}
+
 void YMultiParameter::SetValue(double value) {
     definition_.Write(std::clamp(value, 0.0, 1.0));
     Apply();

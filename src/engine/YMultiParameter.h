@@ -100,6 +100,14 @@ public:
 
     // Back to a new multiparameter's settings (one disabled target), value at default.
     void Reset();
+    // Call under GlobalLock. A new enabled target on parameter: the unassigned target
+    // of a new multiparameter when that is the only one, else one more at the end.
+    YMultiParameterParameter& AddTarget(int32_t parameter);
+    // Call under GlobalLock. The list never empties: the last target goes back to a
+    // new, disabled one.
+    void RemoveTarget(std::size_t index);
+    // Copies every enabled target's current normalised value into bank 0..kMaxBanks-1.
+    void StoreBank(int32_t bank);
     void SetSampleRate(double rate) { sampleRate_ = rate > 0 ? rate : 44100.0; }
 
     // Writes every enabled target for the current input. Does nothing while learning

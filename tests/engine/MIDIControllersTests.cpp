@@ -223,7 +223,14 @@ TEST_F(MIDIControllers, AttachingChoosesASlotOrSaysAllAreInUse) {
     EXPECT_TRUE(table().controllersEnabled);
     EXPECT_FALSE(table().controllers[5].enabled);
     EXPECT_EQ(engine.AttachMIDIController(kFourth), 1);
+    // A slot taken afresh sweeps the whole range; the slot already on the parameter
+    // keeps the mapping the user gave it.
+    EXPECT_EQ(table().controllers[1].rangeMode, static_cast<int32_t>(YRangeMode::Interval));
+    EXPECT_DOUBLE_EQ(table().controllers[1].value, 0.0);
+    EXPECT_DOUBLE_EQ(table().controllers[1].maxValue, 1.0);
+    table().controllers[0].maxValue = 0.5;
     EXPECT_EQ(engine.AttachMIDIController(kGain), 0);  // the slot already on it
+    EXPECT_DOUBLE_EQ(table().controllers[0].maxValue, 0.5);
     for (int n = 2; n < Controllers::kSlots; ++n) Slot(n, kCount, 7);
     const auto before = table().controllers;
     EXPECT_EQ(engine.AttachMIDIController(engine.MultiParameterIndex(0)), -1);

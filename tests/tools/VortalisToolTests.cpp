@@ -348,7 +348,7 @@ TEST_F(Tool, SnapshotsDrawTheEditorIntoAPNG) {
     EXPECT_EQ(bigEndian(20), 1300);
     Succeed("snapshot " + Quote(Path("programs.png")) + " --panel programs");
     EXPECT_TRUE(std::filesystem::exists(Path("programs.png")));
-    for (const char* wrong : {"--panel presets", "--size 12", "--scale 9", "--state nowhere.state"}) {
+    for (const char* wrong : {"--panel nowhere", "--size 12", "--scale 9", "--state nowhere.state"}) {
         const Result refused = RunTool("snapshot " + Quote(Path("refused.png")) + " " + wrong);
         EXPECT_NE(refused.status, 0) << wrong;
         EXPECT_FALSE(std::filesystem::exists(Path("refused.png"))) << wrong;
