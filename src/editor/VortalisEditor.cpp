@@ -1,5 +1,6 @@
 #include "editor/VortalisEditor.h"
 
+#include "editor/PresetsPage.h"
 #include "editor/YButton.h"
 #include "editor/YCurveEditor.h"
 #include "editor/YHelpLine.h"
@@ -128,7 +129,7 @@ public:
     YButton* agc = nullptr;
     YButton* bypass = nullptr;
     YMenu* zoom = nullptr;
-    std::array<YControl*, 3> pages{};
+    std::array<YControl*, 4> pages{};
     YHelpLine* helpLine = nullptr;
 
     // The phaser page.
@@ -200,7 +201,9 @@ YSwitch& VortalisEditor::View::ParameterSwitch(YControl& page, int32_t index) {
 }
 
 VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
-    for (YControl*& page : pages) page = &Add<YControl>();
+    for (std::size_t i = 0; i < 3; ++i) pages[i] = &Add<YControl>();
+    editor.presetsPage_ = &Add<PresetsPage>(editor.plugin_.Presets(), [] { return YAudioPlugin::GetConfirmationEnabled() != 0; });
+    pages[3] = editor.presetsPage_;
     BuildHeader();
     BuildPhaserPage(*pages[0]);
     editor.shapeEditor_ = &pages[1]->Add<YSignalGeneratorEditor>(
@@ -214,7 +217,7 @@ VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
 void VortalisEditor::View::BuildHeader() {
     header = &Add<Header>();
     tabs = &Add<YTabBar>(PageNames());
-    tabs->help = "Pages of the editor: the phaser, the LFO shape and the MIDI reset.";
+    tabs->help = "Pages of the editor: the phaser, the LFO shape, the MIDI reset and the presets.";
     tabs->onSelect = [this](int32_t index) { editor.ShowPage(static_cast<Page>(index)); };
 
     std::vector<YString> modes;
@@ -239,6 +242,8 @@ void VortalisEditor::View::BuildHeader() {
     oversampling->choose = [this](int32_t item) {
         editor.plugin_.UpdateUpsamplingFactor(kOversampling[item], editor.plugin_.HighQualityUpsampling());
     };
+
+    editor.presetBar_ = &Add<PresetBar>(*editor.presetsPage_);
 
     agc = &Add<YButton>(YString("AGC"));
     agc->help = "<name>AGC</name>: automatic gain compensation keeps the output as loud as the input.";
@@ -381,6 +386,9 @@ void VortalisEditor::View::Layout() {
     agc->SetBounds({buttons.x, buttons.Bottom() - style.sizes.rowHeight, 82.0f, style.sizes.rowHeight});
     oversampling->SetBounds(right.TakeRight(92.0f, style.sizes.gap));
     channels->SetBounds(right.TakeRight(150.0f, style.sizes.gap));
+    // The middle of the bar: the preset bar, at the height of the buttons.
+    const float barWidth = std::min(right.width - 2.0f * style.sizes.gap, 260.0f);
+    editor.presetBar_->SetBounds({right.CenterX() - barWidth * 0.5f, right.Bottom() - style.sizes.rowHeight, barWidth, style.sizes.rowHeight});
 
     helpLine->SetBounds(rest.TakeBottom(style.sizes.helpHeight));
     const YRect body = rest.Inset(style.sizes.gap);
@@ -478,7 +486,7 @@ void VortalisEditor::View::LayoutMIDIPage(const YRect& body) {
 
 // ---- The editor ------------------------------------------------------------------------------------
 
-std::vector<YString> VortalisEditor::PageNames() { return {"Phaser", "Shape", "MIDI"}; }
+std::vector<YString> VortalisEditor::PageNames() { return {"Phaser", "Shape", "MIDI", "Presets"}; }
 
 bool VortalisEditor::PageFromName(const YString& name, Page& page) {
     const std::vector<YString> names = PageNames();
@@ -614,6 +622,7 @@ YControl* VortalisEditor::ParameterControl(int32_t index) const {
 
 void VortalisEditor::Refresh() {
     shapeEditor_->Refresh();
+    presetsPage_->Update(true);
     UpdateEnabled();
     window_.Sync();
     UpdateLive(0.0f);
@@ -634,10 +643,13 @@ void VortalisEditor::Update() {
         const auto now = std::chrono::steady_clock::now();
         const float seconds = std::chrono::duration<float>(now - lastIdle_).count();
         lastIdle_ = now;
-        if (plugin_.TakeEditorUpdate() & 2) {
+        const bool loaded = (plugin_.TakeEditorUpdate() & 2) != 0;
+        if (loaded) {
             YScopedLock editor(plugin_.editorLock);
             shapeEditor_->Refresh();
         }
+        // A loaded preset or state (from a step elsewhere too) shows as the current one.
+        presetsPage_->Update(loaded);
         UpdateEnabled();
         window_.Sync();
         UpdateLive(std::min(seconds, 1.0f));

@@ -12,6 +12,8 @@
 class YYorvaneAudioEffectPlugin;
 class VortalisAudioEffectPlugin;
 class YSignalGeneratorEditor;
+class PresetsPage;
+class PresetBar;
 
 // The plug-in's editor: the phaser's parameters, the LFO shape editor with live
 // views of the LFO and the sweep, the MIDI reset, and the engine's switches, drawn
@@ -29,7 +31,7 @@ public:
     static constexpr float kNaturalHeight = 670.0f;
     static constexpr float kMinimumWidth = 900.0f;
     static constexpr float kMinimumHeight = 630.0f;
-    enum class Page : int32_t { Phaser, Shape, MIDI };
+    enum class Page : int32_t { Phaser, Shape, MIDI, Presets };
 
     explicit VortalisEditor(YYorvaneAudioEffectPlugin& plugin);
     ~VortalisEditor() override;
@@ -56,12 +58,14 @@ public:
     float Scale() const { return window_.Scale(); }
     void ShowPage(Page page);
     Page CurrentPage() const { return page_; }
-    // "Phaser", "Shape", "MIDI" (any case); false for other names.
+    // "Phaser", "Shape", "MIDI", "Presets" (any case); false for other names.
     static bool PageFromName(const YString& name, Page& page);
     static std::vector<YString> PageNames();
     // The control that shows a parameter; null when none does.
     YControl* ParameterControl(int32_t index) const;
     YSignalGeneratorEditor& ShapeEditor() const { return *shapeEditor_; }
+    PresetsPage& Presets() const { return *presetsPage_; }
+    PresetBar& HeaderPresetBar() const { return *presetBar_; }
     // Paints the whole window now.
     const YPixelBuffer& PaintAll();
 
@@ -82,6 +86,8 @@ private:
     std::unique_ptr<YPlatformView> platformView_;  // while shown in a host window; goes before window_
     View* view_ = nullptr;
     YSignalGeneratorEditor* shapeEditor_ = nullptr;
+    PresetsPage* presetsPage_ = nullptr;
+    PresetBar* presetBar_ = nullptr;
     std::vector<YControl*> parameterControls_;
     Page page_ = Page::Phaser;
     bool touch_ = false;

@@ -65,7 +65,7 @@ void AddSnapshotCommand(CLI::App& app, CommandList& commands) {
     command->add_option("OUT", arguments->path, "PNG file to write")->required();
     command->add_option("--state", arguments->state, "a saved state to show");
     command->add_option("--size", arguments->size, "window size in pixels, WIDTHxHEIGHT (default: the editor's own)");
-    command->add_option("--panel", arguments->panel, "page to show: phaser, shape or midi");
+    command->add_option("--panel", arguments->panel, "page to show: phaser, shape, midi or presets");
     command->add_option("--scale", arguments->scale, "screen density, 1 to 4 (2 for high-density screens)");
     commands.push_back({command, [arguments] { return Snapshot(*arguments); }});
 }
