@@ -11,6 +11,7 @@
 #include "shell/YConfiguration.h"
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -235,8 +236,8 @@ YString PresetsPage::FreeName(const YString& base, const YXMLItem* folder, bool 
 
 YString PresetsPage::ProposedFile(const YXMLItem* folder) const {
     YString place;
-    if (const YString* remembered = YConfiguration::Read(YConfiguration::File::Plugin)->FindAttribute(Manager::kDialogFolderKey))
-        place = *remembered;
+    const std::unique_ptr<YXMLItem> configuration = YConfiguration::Read(YConfiguration::File::Plugin);
+    if (const YString* remembered = configuration->FindAttribute(Manager::kDialogFolderKey)) place = *remembered;
     if (place.IsEmpty()) {
         try {
             place = YFile::GetSystemPath(YFile::SystemFolder::UserDocuments);
