@@ -323,6 +323,18 @@ TEST_F(PresetsPageTest, SizesBelowTheMinimumAreClampedAndRepaintLikeAWholePaint)
         EXPECT_EQ(width, minimumWidth);
         EXPECT_EQ(height, minimumHeight);
         EXPECT_EQ(Window().Pixels().Width(), minimumWidth);
+        // Asked of the host too: its window is never asked for less, and one that
+        // declines leaves the editor as it was.
+        editor->SetSize(minimumWidth + 40, minimumHeight + 30);
+        host.agreesToResize = false;
+        EXPECT_FALSE(plugin->ResizeEditor(512, 384));
+        editor->GetSize(width, height);
+        EXPECT_EQ(width, minimumWidth + 40);
+        host.agreesToResize = true;
+        EXPECT_TRUE(plugin->ResizeEditor(512, 384));
+        EXPECT_EQ(host.resizes.back(), std::make_pair(minimumWidth, minimumHeight));
+        editor->GetSize(width, height);
+        EXPECT_EQ(std::make_pair(width, height), std::make_pair(minimumWidth, minimumHeight));
         for (VortalisEditor::Page page : {VortalisEditor::Page::Phaser, VortalisEditor::Page::Presets}) {
             editor->ShowPage(page);
             editor->PaintAll();
