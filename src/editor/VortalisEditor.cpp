@@ -386,9 +386,12 @@ void VortalisEditor::View::Layout() {
     agc->SetBounds({buttons.x, buttons.Bottom() - style.sizes.rowHeight, 82.0f, style.sizes.rowHeight});
     oversampling->SetBounds(right.TakeRight(92.0f, style.sizes.gap));
     channels->SetBounds(right.TakeRight(150.0f, style.sizes.gap));
-    // The middle of the bar: the preset bar, at the height of the buttons.
-    const float barWidth = std::min(right.width - 2.0f * style.sizes.gap, 260.0f);
-    editor.presetBar_->SetBounds({right.CenterX() - barWidth * 0.5f, right.Bottom() - style.sizes.rowHeight, barWidth, style.sizes.rowHeight});
+    // The middle of the bar, from just after the name: the preset bar, at the height
+    // of the buttons.
+    const float middleLeft = top.x + 172.0f, middleRight = right.Right() - style.sizes.gap;
+    const float barWidth = std::min(middleRight - middleLeft, 280.0f);
+    editor.presetBar_->SetBounds({(middleLeft + middleRight - barWidth) * 0.5f, right.Bottom() - style.sizes.rowHeight, barWidth,
+                                  style.sizes.rowHeight});
 
     helpLine->SetBounds(rest.TakeBottom(style.sizes.helpHeight));
     const YRect body = rest.Inset(style.sizes.gap);

@@ -4,6 +4,7 @@
 
 namespace {
 constexpr float kBoxWidth = 380.0f;
+constexpr float kPromptWidth = 560.0f;  // room for a file's path
 constexpr float kButtonWidth = 96.0f;
 }  // namespace
 
@@ -21,11 +22,13 @@ void YQuestion::AddField(const YString& text) {
     Layout();
 }
 
+float YQuestion::BoxWidth() const { return field_ ? kPromptWidth : kBoxWidth; }
+
 float YQuestion::MessageHeight() const {
     const YStyle& style = Style();
     YTextLayout layout(style.type.label.size + 1.0f);
     layout.Add(message_, YFontFace::Regular, style.colors.text);
-    layout.Layout(kBoxWidth - 40.0f);
+    layout.Layout(BoxWidth() - 40.0f);
     return layout.LineHeight() * static_cast<float>(layout.LineCount());
 }
 
@@ -33,7 +36,7 @@ YRect YQuestion::Box() const {
     const YStyle& style = Style();
     float height = 36.0f + MessageHeight() + 20.0f + style.sizes.rowHeight + 4.0f;
     if (field_) height += style.sizes.rowHeight + 14.0f;
-    return {Bounds().CenterX() - kBoxWidth * 0.5f, Bounds().CenterY() - height * 0.5f, kBoxWidth, height};
+    return {Bounds().CenterX() - BoxWidth() * 0.5f, Bounds().CenterY() - height * 0.5f, BoxWidth(), height};
 }
 
 void YQuestion::Layout() {

@@ -32,6 +32,7 @@ protected:
 
 private:
     YRect Box() const;
+    float BoxWidth() const;
     float MessageHeight() const;
     void Answer(int32_t index);
 
