@@ -100,10 +100,19 @@ TEST_F(PresetsPageTest, SavingThroughThePageStoresThePresetOrShowsWhyNot) {
     ExpectMessage("A preset needs a name.");
     EXPECT_EQ(FileText(), before);
     EXPECT_EQ(Presets().StepOrder().size(), 1u);
-    // Escape drops the prompt.
+    // Escape drops the prompt, and so does Cancel after typing (the field does not
+    // commit when the click takes it away).
     Press("Save new");
     Window().Key({YKeyEvent::Kind::KeyDown, 0, kKeyEscape, 0});
     EXPECT_FALSE(Window().HasPopup());
+    Press("Save new");
+    YQuestion* prompt = Question();
+    ASSERT_NE(prompt, nullptr);
+    for (const char c : std::string("Kept")) Window().Key({YKeyEvent::Kind::Character, static_cast<char16_t>(c), 0, 0});
+    EXPECT_EQ(prompt->FieldText().ToUtf8(), "Kept");
+    Click(Center(prompt->ButtonRect(0)));
+    EXPECT_FALSE(Window().HasPopup());
+    EXPECT_EQ(Presets().FindPreset("Kept"), nullptr);
     EXPECT_EQ(FileText(), before);
 
     // Into the folder selected, or the folder of the preset selected.
