@@ -3,6 +3,7 @@
 #include "editor/ControllersPage.h"
 #include "editor/MacrosPage.h"
 #include "editor/PageFields.h"
+#include "editor/PresetsPage.h"
 #include "editor/ProgramsPage.h"
 #include "editor/YButton.h"
 #include "editor/YCurveEditor.h"
@@ -127,7 +128,7 @@ public:
     YButton* agc = nullptr;
     YButton* bypass = nullptr;
     YMenu* zoom = nullptr;
-    std::array<YControl*, 6> pages{};
+    std::array<YControl*, 7> pages{};
     YHelpLine* helpLine = nullptr;
 
     // The phaser page.
@@ -213,6 +214,9 @@ YSwitch& VortalisEditor::View::ParameterSwitch(YControl& page, int32_t index) {
 
 VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
     for (std::size_t i = 0; i < 3; ++i) pages[i] = &Add<YControl>();
+    // Before the header: its preset bar steps through this page.
+    pages[6] = editor.presetsPage_ =
+        &Add<PresetsPage>(editor.plugin_.Presets(), [] { return YAudioPlugin::GetConfirmationEnabled() != 0; });
     BuildHeader();
     BuildPhaserPage(*pages[0]);
     editor.shapeEditor_ = &pages[1]->Add<YSignalGeneratorEditor>(
@@ -229,7 +233,7 @@ VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
 void VortalisEditor::View::BuildHeader() {
     header = &Add<Header>();
     tabs = &Add<YTabBar>(PageNames());
-    tabs->help = "Pages of the editor: the phaser, the LFO shape, the MIDI reset, the programs, the macros and the MIDI controllers.";
+    tabs->help = "Pages of the editor: the phaser, the LFO shape, the MIDI reset, the programs, the macros, the MIDI controllers and the presets.";
     tabs->onSelect = [this](int32_t index) { editor.ShowPage(static_cast<Page>(index)); };
 
     std::vector<YString> modes;
@@ -254,6 +258,8 @@ void VortalisEditor::View::BuildHeader() {
     oversampling->choose = [this](int32_t item) {
         editor.plugin_.UpdateUpsamplingFactor(kOversampling[item], editor.plugin_.HighQualityUpsampling());
     };
+
+    editor.presetBar_ = &Add<PresetBar>(*editor.presetsPage_);
 
     agc = &Add<YButton>(YString("AGC"));
     agc->help = "<name>AGC</name>: automatic gain compensation keeps the output as loud as the input.";
@@ -394,6 +400,12 @@ void VortalisEditor::View::Layout() {
     agc->SetBounds({buttons.x, buttons.Bottom() - style.sizes.rowHeight, 82.0f, style.sizes.rowHeight});
     oversampling->SetBounds(right.TakeRight(92.0f, style.sizes.gap));
     channels->SetBounds(right.TakeRight(150.0f, style.sizes.gap));
+    // The middle of the bar, from just after the name: the preset bar, at the height
+    // of the buttons.
+    const float middleLeft = top.x + 172.0f, middleRight = right.Right() - style.sizes.gap;
+    const float barWidth = std::min(middleRight - middleLeft, 280.0f);
+    editor.presetBar_->SetBounds({(middleLeft + middleRight - barWidth) * 0.5f, right.Bottom() - style.sizes.rowHeight, barWidth,
+                                  style.sizes.rowHeight});
 
     helpLine->SetBounds(rest.TakeBottom(style.sizes.helpHeight));
     const YRect body = rest.Inset(style.sizes.gap);
@@ -510,7 +522,9 @@ bool VortalisEditor::View::OnMouseDown(const YMouseEvent& event) {
 
 // ---- The editor ------------------------------------------------------------------------------------
 
-std::vector<YString> VortalisEditor::PageNames() { return {"Phaser", "Shape", "MIDI", "Programs", "Macros", "Controllers"}; }
+std::vector<YString> VortalisEditor::PageNames() {
+    return {"Phaser", "Shape", "MIDI", "Programs", "Macros", "Controllers", "Presets"};
+}
 
 bool VortalisEditor::PageFromName(const YString& name, Page& page) {
     const std::vector<YString> names = PageNames();
@@ -662,6 +676,7 @@ YControl* VortalisEditor::ParameterControl(int32_t index) const {
 
 void VortalisEditor::Refresh() {
     shapeEditor_->Refresh();
+    presetsPage_->Update(true);
     UpdateEnabled();
     window_.Sync();
     UpdateLive(0.0f);
@@ -682,12 +697,15 @@ void VortalisEditor::Update() {
         const auto now = std::chrono::steady_clock::now();
         const float seconds = std::chrono::duration<float>(now - lastIdle_).count();
         lastIdle_ = now;
-        if (plugin_.TakeEditorUpdate() & 2) {
+        const bool loaded = (plugin_.TakeEditorUpdate() & 2) != 0;
+        if (loaded) {
             YScopedLock editor(plugin_.editorLock);
             shapeEditor_->Refresh();
         }
         FollowActivePresetMode();
         view_->controllers->Idle();
+        // A loaded preset or state (from a step elsewhere too) shows as the current one.
+        presetsPage_->Update(loaded);
         UpdateEnabled();
         window_.Sync();
         UpdateLive(std::min(seconds, 1.0f));

@@ -15,11 +15,13 @@ class YSignalGeneratorEditor;
 class ProgramsPage;
 class MacrosPage;
 class ControllersPage;
+class PresetsPage;
+class PresetBar;
 
 // The plug-in's editor: the phaser's parameters, the LFO shape editor with live
 // views of the LFO and the sweep, the MIDI reset, the programs, the macros, the MIDI
-// controller assignments and the engine's switches, drawn with the editor toolkit into the
-// pixels of its YWindow.
+// controller assignments, the preset browser and the engine's switches, drawn with the
+// editor toolkit into the pixels of its YWindow.
 //
 // Made by CreateEditor on the user-interface thread, which is the only thread that
 // calls it. It reads parameter values without locks, sends its edits as parameter
@@ -33,7 +35,7 @@ public:
     static constexpr float kNaturalHeight = 670.0f;
     static constexpr float kMinimumWidth = 900.0f;
     static constexpr float kMinimumHeight = 630.0f;
-    enum class Page : int32_t { Phaser, Shape, MIDI, Programs, Macros, Controllers };
+    enum class Page : int32_t { Phaser, Shape, MIDI, Programs, Macros, Controllers, Presets };
 
     explicit VortalisEditor(YYorvaneAudioEffectPlugin& plugin);
     ~VortalisEditor() override;
@@ -60,7 +62,8 @@ public:
     float Scale() const { return window_.Scale(); }
     void ShowPage(Page page);
     Page CurrentPage() const { return page_; }
-    // "Phaser", "Shape", "MIDI", "Programs", "Macros", "Controllers" (any case); false for other names.
+    // "Phaser", "Shape", "MIDI", "Programs", "Macros", "Controllers", "Presets" (any case);
+    // false for other names.
     static bool PageFromName(const YString& name, Page& page);
     static std::vector<YString> PageNames();
     // The control that shows a parameter; null when none does.
@@ -72,6 +75,8 @@ public:
     // "Attach MIDI controller": a controller slot on the parameter, learning, on the
     // Controllers page; when all slots are in use the user is told and nothing changes.
     void AttachMIDIController(int32_t parameter);
+    PresetsPage& Presets() const { return *presetsPage_; }
+    PresetBar& HeaderPresetBar() const { return *presetBar_; }
     // Paints the whole window now.
     const YPixelBuffer& PaintAll();
 
@@ -96,6 +101,8 @@ private:
     YSignalGeneratorEditor* shapeEditor_ = nullptr;
     ProgramsPage* programsPage_ = nullptr;
     bool activePresetEdit_ = true;  // the engine's edit mode at the last update
+    PresetsPage* presetsPage_ = nullptr;
+    PresetBar* presetBar_ = nullptr;
     std::vector<YControl*> parameterControls_;
     Page page_ = Page::Phaser;
     bool touch_ = false;

@@ -4,6 +4,7 @@
 
 namespace {
 constexpr float kBoxWidth = 380.0f;
+constexpr float kPromptWidth = 560.0f;  // room for a file's path
 constexpr float kButtonWidth = 96.0f;
 }  // namespace
 
@@ -15,12 +16,36 @@ YTextLayout YQuestion::Text() const {
     return YTextLayout::FromMarkup(message_, style.type.label.size + 1.0f, style.colors.text, style.colors.textBright);
 }
 
+void YQuestion::AddField(const YString& text) {
+    if (field_ == nullptr) {
+        field_ = &Add<YTextEntry>(Style().type.label);
+        // Clicks go to the question, keys come through it.
+        field_->SetEnabled(false);
+    }
+    field_->SetText(text);
+    field_->SelectAll();
+    Layout();
+}
+
+float YQuestion::BoxWidth() const { return field_ ? kPromptWidth : kBoxWidth; }
+
+float YQuestion::MessageHeight() const {
+    YTextLayout layout = Text();
+    layout.Layout(BoxWidth() - 40.0f);
+    return layout.LineHeight() * static_cast<float>(layout.LineCount());
+}
+
 YRect YQuestion::Box() const {
     const YStyle& style = Style();
-    YTextLayout layout = Text();
-    layout.Layout(kBoxWidth - 40.0f);
-    const float height = 36.0f + layout.LineHeight() * static_cast<float>(layout.LineCount()) + 20.0f + style.sizes.rowHeight + 4.0f;
-    return {Bounds().CenterX() - kBoxWidth * 0.5f, Bounds().CenterY() - height * 0.5f, kBoxWidth, height};
+    float height = 36.0f + MessageHeight() + 20.0f + style.sizes.rowHeight + 4.0f;
+    if (field_) height += style.sizes.rowHeight + 14.0f;
+    return {Bounds().CenterX() - BoxWidth() * 0.5f, Bounds().CenterY() - height * 0.5f, BoxWidth(), height};
+}
+
+void YQuestion::Layout() {
+    if (field_ == nullptr) return;
+    const YRect box = Box();
+    field_->SetBounds({box.x + 20.0f, box.y + 30.0f + MessageHeight(), box.width - 40.0f, Style().sizes.rowHeight});
 }
 
 YRect YQuestion::ButtonRect(int32_t index) const {
@@ -44,9 +69,15 @@ bool YQuestion::OnMouseDown(const YMouseEvent& event) {
 }
 
 bool YQuestion::OnKey(const YKeyEvent& event) {
+    if (event.kind == YKeyEvent::Kind::Character && field_) return field_->OnKey(event);
     if (event.kind != YKeyEvent::Kind::KeyDown || buttons_.empty()) return true;
-    if (event.key == kKeyReturn) Answer(static_cast<int32_t>(buttons_.size()) - 1);
-    if (event.key == kKeyEscape) Answer(0);
+    if (event.key == kKeyReturn) {
+        Answer(static_cast<int32_t>(buttons_.size()) - 1);
+    } else if (event.key == kKeyEscape) {
+        Answer(0);
+    } else if (field_) {
+        field_->OnKey(event);
+    }
     return true;
 }
 

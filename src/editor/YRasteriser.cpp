@@ -118,22 +118,22 @@ void YRasteriser::AddClippedEdge(float x0, float y0, float x1, float y1) {
 }
 
 template <class Span, class Stretch>
-void YRasteriser::Run(const YPath& path, Clip clip, Span&& span, Stretch&& run) {
-    // The bounding box of the points, limited to the clip.
+void YRasteriser::Run(const YPath& path, Clip frame, Clip clip, Span&& span, Stretch&& run) {
+    // The bounding box of the points, limited to the frame.
     float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
     for (const YPath::Contour& contour : path.Contours())
         for (const YPoint& p : contour.points) {
             minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
             minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
         }
-    const int32_t right = std::min(clip.right, static_cast<int32_t>(std::ceil(std::min(maxX, 1e9f))) + 1);
-    const int32_t top = std::max(clip.top, static_cast<int32_t>(std::floor(std::max(minY, -1e9f))));
-    const int32_t bottom = std::min(clip.bottom, static_cast<int32_t>(std::ceil(std::min(maxY, 1e9f))));
-    if (right <= clip.left || bottom <= top || minX > maxX) return;
+    const int32_t right = std::min(frame.right, static_cast<int32_t>(std::ceil(std::min(maxX, 1e9f))) + 1);
+    const int32_t top = std::max(frame.top, static_cast<int32_t>(std::floor(std::max(minY, -1e9f))));
+    const int32_t bottom = std::min(frame.bottom, static_cast<int32_t>(std::ceil(std::min(maxY, 1e9f))));
+    if (right <= clip.left || bottom <= clip.top || top >= clip.bottom || bottom <= top || minX > maxX) return;
     // Cells left of the shape's box are never touched, but the box may start left of
-    // the clip, whose left border then takes the area of everything further left.
-    originX_ = std::max(clip.left, static_cast<int32_t>(std::floor(std::max(minX, -1e9f))));
-    if (originX_ >= right) return;
+    // the frame, whose left border then takes the area of everything further left.
+    originX_ = std::max(frame.left, static_cast<int32_t>(std::floor(std::max(minX, -1e9f))));
+    if (originX_ >= std::min(right, clip.right)) return;
     width_ = right - originX_;
     stride_ = width_ + 2;
     cells_.assign(static_cast<std::size_t>(stride_) * kBandRows, 0.0f);
@@ -147,8 +147,9 @@ void YRasteriser::Run(const YPath& path, Clip clip, Span&& span, Stretch&& run) 
         return magnitude > 0.9995f ? 1.0f : magnitude;
     };
 
-    for (bandTop_ = top; bandTop_ < bottom; bandTop_ += kBandRows) {
+    for (bandTop_ = top; bandTop_ < bottom && bandTop_ < clip.bottom; bandTop_ += kBandRows) {
         const int32_t rows = std::min(kBandRows, bottom - bandTop_);
+        if (bandTop_ + rows <= clip.top) continue;
         const float bandTop = static_cast<float>(bandTop_), bandBottom = static_cast<float>(bandTop_ + rows);
         for (const YPath::Contour& contour : path.Contours()) {
             const std::size_t n = contour.points.size();
@@ -162,6 +163,16 @@ void YRasteriser::Run(const YPath& path, Clip clip, Span&& span, Stretch&& run) 
             if (ranges.empty() && std::fabs(sum) < 1e-4f) continue;
             float* cells = cells_.data() + static_cast<std::ptrdiff_t>(r) * stride_;
             const int32_t y = bandTop_ + r;
+            // Only what lies inside the clip is handed on (cells are in frame units).
+            const bool shown = y >= clip.top && y < clip.bottom;
+            const auto spanInside = [&](int32_t cell, int32_t count, const float* coverage) {
+                const int32_t from = std::max(originX_ + cell, clip.left), to = std::min(originX_ + cell + count, clip.right);
+                if (shown && to > from) span(from, y, to - from, coverage + (from - originX_ - cell));
+            };
+            const auto runInside = [&](int32_t cell, int32_t count, float coverage) {
+                const int32_t from = std::max(originX_ + cell, clip.left), to = std::min(originX_ + cell + count, clip.right);
+                if (shown && to > from) run(from, y, to - from, coverage);
+            };
             std::sort(ranges.begin(), ranges.end());
             int32_t cursor = 0;
             for (std::size_t k = 0; k < ranges.size();) {
@@ -170,19 +181,19 @@ void YRasteriser::Run(const YPath& path, Clip clip, Span&& span, Stretch&& run) 
                 for (++k; k < ranges.size() && ranges[k].first <= last + 1; ++k) last = std::max(last, ranges[k].second);
                 // Untouched cells between: the sum so far covers them all alike.
                 const float between = limited(sum);
-                if (first > cursor && between > 1e-4f) run(originX_ + cursor, y, std::min(first, width_) - cursor, between);
+                if (first > cursor && between > 1e-4f) runInside(cursor, std::min(first, width_) - cursor, between);
                 const int32_t end = std::min(last + 1, width_);
                 for (int32_t c = first; c < end; ++c) {
                     sum += cells[c];
                     coverage_[static_cast<std::size_t>(c)] = limited(sum);
                 }
                 std::fill(cells + first, cells + std::min(last + 1, stride_), 0.0f);
-                if (end > first) span(originX_ + first, y, end - first, coverage_.data() + first);
+                if (end > first) spanInside(first, end - first, coverage_.data() + first);
                 cursor = std::max(cursor, end);
             }
             // A shape still open at the last touched cell covers the rest of the row.
             const float rest = limited(sum);
-            if (rest > 1e-4f && cursor < width_) run(originX_ + cursor, y, width_ - cursor, rest);
+            if (rest > 1e-4f && cursor < width_) runInside(cursor, width_ - cursor, rest);
             ranges.clear();
         }
     }
@@ -194,7 +205,7 @@ void YRasteriser::Fill(YPixelBuffer& target, const YPath& path, const YPaint& pa
     clip.right = std::min(clip.right, target.Width());
     clip.bottom = std::min(clip.bottom, target.Height());
     Run(
-        path, clip,
+        path, Clip{0, 0, target.Width(), target.Height()}, clip,
         [&](int32_t x, int32_t y, int32_t count, const float* coverage) {
             // Stretches of full coverage inside the span go in one run.
             int32_t i = 0;
@@ -218,7 +229,7 @@ std::vector<float> YRasteriser::Coverage(const YPath& path, Clip clip) {
     std::vector<float> result(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f);
     auto at = [&](int32_t x, int32_t y) { return result.begin() + static_cast<std::ptrdiff_t>(y - clip.top) * width + (x - clip.left); };
     Run(
-        path, clip, [&](int32_t x, int32_t y, int32_t count, const float* coverage) { std::copy(coverage, coverage + count, at(x, y)); },
+        path, clip, clip, [&](int32_t x, int32_t y, int32_t count, const float* coverage) { std::copy(coverage, coverage + count, at(x, y)); },
         [&](int32_t x, int32_t y, int32_t count, float coverage) { std::fill(at(x, y), at(x, y) + count, coverage); });
     return result;
 }

@@ -31,8 +31,11 @@ public:
 private:
     // Calls span(x, y, count, coverages) where the coverage varies from pixel to pixel
     // and run(x, y, count, coverage) for stretches of one coverage between edges.
+    // The cells are summed over the shape's box within frame whatever the clip, so that
+    // a pixel comes out the same (to the last bit) under every clip that shows it: a
+    // repaint of a part matches a repaint of the whole.
     template <class Span, class Stretch>
-    void Run(const YPath& path, Clip clip, Span&& span, Stretch&& run);
+    void Run(const YPath& path, Clip frame, Clip clip, Span&& span, Stretch&& run);
     void AddEdge(YPoint p, YPoint q, float top, float bottom);
     void AddClippedEdge(float x0, float y0, float x1, float y1);
     // A part of an edge left of every cell: each row it crosses is covered from its start.

@@ -96,10 +96,10 @@ void YTextEntry::Draw(YCanvas& canvas) {
     canvas.FillRoundRect(box, style.sizes.controlRadius, YPaint::Solid(style.colors.well));
     canvas.StrokeRoundRect(box, style.sizes.controlRadius, 1.0f, style.colors.accent);
     const float textWidth = YTextLayout::Measure(text_, font_);
+    canvas.PushClip(box.Inset(2.0f));
     if (allSelected_)
         canvas.FillRect({TextLeft() - 1.0f, box.y + 4.0f, textWidth + 2.0f, box.height - 8.0f},
                         YPaint::Solid(style.colors.selection));
-    canvas.PushClip(box.Inset(2.0f));
     canvas.Text(text_, {TextLeft(), box.y, box.width, box.height}, font_, style.colors.textBright);
     if (!allSelected_) {
         const float x = TextLeft() + YTextLayout::Measure(text_.Substring(0, caret_), font_);

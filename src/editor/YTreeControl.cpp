@@ -64,6 +64,19 @@ void YTreeControl::Select(const Path& path) {
     if (onSelect) onSelect(path);
 }
 
+void YTreeControl::Layout() { first_ = std::clamp(first_, 0, std::max(0, static_cast<int32_t>(Rows().size()) - VisibleRows())); }
+
+void YTreeControl::ScrollTo(const Path& path) {
+    const std::vector<Row> rows = Rows();
+    for (int32_t row = 0; row < static_cast<int32_t>(rows.size()); ++row) {
+        if (rows[static_cast<std::size_t>(row)].path != path) continue;
+        if (row < first_) first_ = row;
+        if (row >= first_ + VisibleRows()) first_ = row - VisibleRows() + 1;
+        Invalidate();
+        return;
+    }
+}
+
 void YTreeControl::Toggle(const Path& path) {
     Node* node = Find(path);
     if (node == nullptr || node->children.empty()) return;
@@ -142,7 +155,7 @@ void YTreeControl::Draw(YCanvas& canvas) {
         const bool selected = line.path == selected_;
         if (selected) canvas.FillRoundRect(rect.Inset(1.0f, 1.0f), 3.0f, YPaint::Solid(style.colors.accentDim));
         const float x = rect.x + 4.0f + kIndent * static_cast<float>(line.depth);
-        if (!node->children.empty()) {
+        if (node->branch || !node->children.empty()) {
             const float cx = x + 6.0f, cy = rect.CenterY();
             YPath arrow;
             if (node->expanded) {

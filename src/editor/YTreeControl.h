@@ -14,6 +14,7 @@ public:
         YString text;
         std::vector<Node> children;
         bool expanded = false;
+        bool branch = false;  // drawn as a branch even without children (an empty folder)
     };
     // A node's place: the child index at every level.
     using Path = std::vector<int32_t>;
@@ -23,6 +24,8 @@ public:
     Node* Find(const Path& path);
     const Path& Selected() const { return selected_; }
     void Select(const Path& path);
+    // Scrolls the fewest lines that bring the node's line into view (when shown).
+    void ScrollTo(const Path& path);
     // The lines shown, in order: each node's path and depth.
     struct Row {
         Path path;
@@ -41,6 +44,8 @@ public:
 
 protected:
     void Draw(YCanvas& canvas) override;
+    // Scrolls no further than a full last page (a tree scrolled before it had its size).
+    void Layout() override;
 
 private:
     int32_t RowAt(float y) const;

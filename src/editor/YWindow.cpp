@@ -262,12 +262,26 @@ void YWindow::OpenMenu(const YRect& anchor, const std::vector<YString>& items, i
 }
 
 void YWindow::Ask(const YString& question, const std::vector<YString>& buttons, std::function<void(int32_t)> answer) {
-    auto dialog = std::make_unique<YQuestion>(question, buttons);
+    OpenQuestion(std::make_unique<YQuestion>(question, buttons), [answer](YQuestion&, int32_t index) {
+        if (answer) answer(index);
+    });
+}
+
+void YWindow::Prompt(const YString& question, const YString& text, std::function<void(const YString&)> answer) {
+    auto dialog = std::make_unique<YQuestion>(question, std::vector<YString>{"Cancel", "OK"});
+    dialog->AddField(text);
+    OpenQuestion(std::move(dialog), [answer](YQuestion& asked, int32_t index) {
+        if (index == 1 && answer) answer(asked.FieldText());
+    });
+}
+
+void YWindow::OpenQuestion(std::unique_ptr<YQuestion> dialog, std::function<void(YQuestion&, int32_t)> answer) {
     YQuestion* asked = dialog.get();
     dialog->SetBounds({0.0f, 0.0f, width_, height_});
     dialog->onAnswer = [this, asked, answer](int32_t index) {
+        // Closed first (kept until the event ends), so that the answer may ask again.
         ClosePopup(asked);
-        if (answer) answer(index);
+        answer(*asked, index);
     };
     OpenPopup(std::move(dialog), true);
     InvalidateAll();

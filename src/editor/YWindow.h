@@ -15,6 +15,8 @@
 // popups (menus, text entry, questions) above everything. It knows no window system:
 // a platform window hands it events in logical units and copies its pixels to the
 // screen; headless, the pixels go to a PNG. User-interface thread only.
+class YQuestion;
+
 class YWindow {
 public:
     explicit YWindow(const YStyle& style = YStyle::Dark());
@@ -76,6 +78,9 @@ public:
                   std::function<void(int32_t)> choose);
     // A modal question with buttons; answer gets the index of the pressed button.
     void Ask(const YString& question, const std::vector<YString>& buttons, std::function<void(int32_t)> answer);
+    // A modal question with a text field holding text and the buttons "Cancel" and
+    // "OK"; answer gets the typed text after OK.
+    void Prompt(const YString& question, const YString& text, std::function<void(const YString&)> answer);
 
     // A control is going away or hiding: no more events for it.
     void Forget(YControl* control);
@@ -86,6 +91,7 @@ private:
         bool modal = false;
     };
 
+    void OpenQuestion(std::unique_ptr<YQuestion> dialog, std::function<void(YQuestion&, int32_t)> answer);
     YControl* HitTest(float x, float y);
     void UpdateHover(float x, float y);
     void DropClosed();

@@ -95,6 +95,7 @@ void YPresetManagerBase::Open() {
     } catch (const YException& e) {
         if (openError_.IsEmpty()) openError_ = e.Message();
     }
+    ++revision_;
 }
 
 // ---- Finding nodes ---------------------------------------------------------------------
@@ -205,6 +206,7 @@ void YPresetManagerBase::Commit(std::unique_ptr<YXMLItem> copy) {
     }
     damaged_ = false;
     root_ = std::move(copy);
+    ++revision_;
 }
 
 const YXMLItem* YPresetManagerBase::SaveNew(const YString& name, const YXMLItem* folder) {

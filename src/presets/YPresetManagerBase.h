@@ -66,6 +66,9 @@ public:
 
     // The tree as it is now (user-interface thread).
     const YXMLItem& Root() const { return *root_; }
+    // Counts the trees the manager had: a new value means node pointers went stale and
+    // the window should show the tree again.
+    uint32_t Revision() const { return revision_.load(); }
     static bool IsFolder(const YXMLItem& item);
     static bool IsPreset(const YXMLItem& item);
     // A folder's "Name"; a preset's "name", or "Unnamed preset" without one.
@@ -160,5 +163,6 @@ private:
     NodePath selection_;
     bool hasSelection_ = false;
     std::atomic<int32_t> currentIndex_{0};
+    std::atomic<uint32_t> revision_{0};
     mutable YLock treeLock_;
 };

@@ -375,7 +375,14 @@ void YAudioPlugin::DestroyEditor() {
 
 bool YAudioPlugin::ResizeEditor(int32_t width, int32_t height) {
     return YGuarded("YAudioPlugin::ResizeEditor", false, [&] {
-        if (!editor_ || adapter_ == nullptr || !adapter_->ChangeEditorSize(width, height)) return false;
+        if (!editor_ || adapter_ == nullptr) return false;
+        // The host's window is never asked for less than the editor can be, so that
+        // the two keep one size.
+        int32_t minimumWidth = 0, minimumHeight = 0;
+        editor_->GetMinimumSize(minimumWidth, minimumHeight);
+        width = std::max(width, minimumWidth);
+        height = std::max(height, minimumHeight);
+        if (!adapter_->ChangeEditorSize(width, height)) return false;
         editor_->SetSize(width, height);
         return true;
     });

@@ -171,7 +171,8 @@ public:
     // Any thread.
     bool EditorExists() const { return editorExists_.load(); }
     YEditor* Editor() const { return editor_.get(); }
-    // Asks the host for a new editor size; the editor takes it when the host agreed.
+    // Asks the host for a new editor size, no smaller than the editor's minimum; the
+    // editor takes it when the host agreed.
     bool ResizeEditor(int32_t width, int32_t height);
     // An edit gesture of the editor on a parameter, passed to the host.
     void BeginEdit(int32_t index);

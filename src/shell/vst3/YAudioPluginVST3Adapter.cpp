@@ -575,8 +575,8 @@ bool YAudioPluginVST3Adapter::ChangeEditorSize(int32_t width, int32_t height) {
             ~Clear() { flag = false; }
         } clear{resizing_};
         ViewRect rect{0, 0, width, height};
-        plugFrame_->resizeView(view_, &rect);
-        return true;
+        // A host that declines keeps its window: the editor keeps its size too.
+        return plugFrame_->resizeView(view_, &rect) == kResultOk;
     });
 }
 
