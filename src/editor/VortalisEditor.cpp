@@ -19,6 +19,7 @@
 #include "foundation/YException.h"
 #include "foundation/YFormat.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
+#include "shell/YAGCMeasurement.h"
 
 #include <algorithm>
 #include <array>
@@ -126,6 +127,7 @@ public:
     YMenu* channels = nullptr;
     YMenu* oversampling = nullptr;
     YButton* agc = nullptr;
+    YButton* setGain = nullptr;
     YButton* bypass = nullptr;
     YMenu* zoom = nullptr;
     std::array<YControl*, 3> pages{};
@@ -244,6 +246,13 @@ void VortalisEditor::View::BuildHeader() {
     agc->help = "<name>AGC</name>: automatic gain compensation keeps the output as loud as the input.";
     agc->lit = [this] { return editor.plugin_.AGC(); };
     agc->onClick = [this] { editor.plugin_.SetAGC(!editor.plugin_.AGC()); };
+
+    setGain = &Add<YButton>(YString("Set"));
+    setGain->help = "<name>Set</name> measures a fixed output gain with the AGC, used while the AGC is off: play a "
+                    "broadband signal such as white noise through the plug-in, click, and wait four seconds. A click "
+                    "while it measures cancels.";
+    setGain->lit = [this] { return editor.gainMeasurement_ != nullptr; };
+    setGain->onClick = [this] { editor.ToggleGainMeasurement(); };
 
     bypass = &Add<YButton>(YString("Bypass"));
     bypass->help = "<name>Bypass</name> passes the input through unprocessed, delayed by the plug-in's latency.";
@@ -376,9 +385,10 @@ void VortalisEditor::View::Layout() {
     const float fieldTop = top.CenterY() - field * 0.5f;
     YRect right = {bar.x, fieldTop, bar.width, field};
     zoom->SetBounds(right.TakeRight(70.0f, style.sizes.gap));
-    const YRect buttons = right.TakeRight(180.0f, style.sizes.gap);
+    const YRect buttons = right.TakeRight(276.0f, style.sizes.gap);
     bypass->SetBounds({buttons.Right() - 88.0f, buttons.Bottom() - style.sizes.rowHeight, 88.0f, style.sizes.rowHeight});
     agc->SetBounds({buttons.x, buttons.Bottom() - style.sizes.rowHeight, 82.0f, style.sizes.rowHeight});
+    setGain->SetBounds({buttons.x + 88.0f, buttons.Bottom() - style.sizes.rowHeight, 92.0f, style.sizes.rowHeight});
     oversampling->SetBounds(right.TakeRight(92.0f, style.sizes.gap));
     channels->SetBounds(right.TakeRight(150.0f, style.sizes.gap));
 
@@ -638,10 +648,45 @@ void VortalisEditor::Update() {
             YScopedLock editor(plugin_.editorLock);
             shapeEditor_->Refresh();
         }
+        FollowGainMeasurement();
         UpdateEnabled();
         window_.Sync();
         UpdateLive(std::min(seconds, 1.0f));
     });
+}
+
+namespace {
+double ClockSeconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+}  // namespace
+
+void VortalisEditor::ToggleGainMeasurement() {
+    if (gainMeasurement_) {
+        gainMeasurement_.reset();  // cancels
+    } else {
+        try {
+            gainMeasurement_ = YAGCMeasurement::FixedGain(plugin_, ClockSeconds());
+        } catch (const YException& e) {
+            window_.SetHelpText(e.Message());
+        }
+    }
+    FollowGainMeasurement();
+}
+
+void VortalisEditor::FollowGainMeasurement() {
+    if (gainMeasurement_ && !gainMeasurement_->Poll(ClockSeconds())) {
+        if (gainMeasurement_->GetState() == YAGCMeasurement::State::Failed) window_.SetHelpText(gainMeasurement_->Error());
+        if (gainMeasurement_->GetState() == YAGCMeasurement::State::Done) plugin_.MarkSettingsChanged();
+        gainMeasurement_.reset();
+    }
+    YString text("Set");
+    if (gainMeasurement_) {
+        const auto percent = static_cast<int32_t>(std::lround(gainMeasurement_->Progress() * 100.0));
+        text = YFormat("{0}%").Arg(percent);
+        window_.SetHelpText(YFormat("{0}: {1}%").Arg(YAGCMeasurement::ProgressText()).Arg(percent));
+    } else if (plugin_.FixedOutputGain() != 1.0) {
+        text = YFormat("Set {0;+.1} dB").Arg(20.0 * std::log10(plugin_.FixedOutputGain()));
+    }
+    view_->setGain->SetText(text);
 }
 
 const YPixelBuffer& VortalisEditor::PaintAll() {

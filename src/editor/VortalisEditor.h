@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class YAGCMeasurement;
 class YYorvaneAudioEffectPlugin;
 class VortalisAudioEffectPlugin;
 class YSignalGeneratorEditor;
@@ -75,6 +76,10 @@ private:
     void UpdateLive(float seconds);
     void UpdateEnabled();
     void ChangeZoom(int32_t percent);
+    // The "Set" button: starts measuring the fixed output gain, or cancels the
+    // measurement that runs. Its idle polls it and shows the progress.
+    void ToggleGainMeasurement();
+    void FollowGainMeasurement();
 
     YYorvaneAudioEffectPlugin& plugin_;
     VortalisAudioEffectPlugin& effect_;
@@ -87,6 +92,7 @@ private:
     bool touch_ = false;
     bool sizeChanged_ = false;  // by the host or the zoom while shown; stored on closing
     std::chrono::steady_clock::time_point lastIdle_;
+    std::unique_ptr<YAGCMeasurement> gainMeasurement_;  // while "Set" measures
 };
 
 // The product's editor factory (YAudioPlugin::EditorFactory): the editor of a Vortalis
