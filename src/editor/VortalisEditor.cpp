@@ -385,10 +385,10 @@ void VortalisEditor::View::Layout() {
     const float fieldTop = top.CenterY() - field * 0.5f;
     YRect right = {bar.x, fieldTop, bar.width, field};
     zoom->SetBounds(right.TakeRight(70.0f, style.sizes.gap));
-    const YRect buttons = right.TakeRight(276.0f, style.sizes.gap);
+    const YRect buttons = right.TakeRight(284.0f, style.sizes.gap);
     bypass->SetBounds({buttons.Right() - 88.0f, buttons.Bottom() - style.sizes.rowHeight, 88.0f, style.sizes.rowHeight});
     agc->SetBounds({buttons.x, buttons.Bottom() - style.sizes.rowHeight, 82.0f, style.sizes.rowHeight});
-    setGain->SetBounds({buttons.x + 88.0f, buttons.Bottom() - style.sizes.rowHeight, 92.0f, style.sizes.rowHeight});
+    setGain->SetBounds({buttons.x + 88.0f, buttons.Bottom() - style.sizes.rowHeight, 100.0f, style.sizes.rowHeight});
     oversampling->SetBounds(right.TakeRight(92.0f, style.sizes.gap));
     channels->SetBounds(right.TakeRight(150.0f, style.sizes.gap));
 
@@ -624,6 +624,7 @@ YControl* VortalisEditor::ParameterControl(int32_t index) const {
 
 void VortalisEditor::Refresh() {
     shapeEditor_->Refresh();
+    ShowGainMeasurement();
     UpdateEnabled();
     window_.Sync();
     UpdateLive(0.0f);
@@ -678,6 +679,10 @@ void VortalisEditor::FollowGainMeasurement() {
         if (gainMeasurement_->GetState() == YAGCMeasurement::State::Done) plugin_.MarkSettingsChanged();
         gainMeasurement_.reset();
     }
+    ShowGainMeasurement();
+}
+
+void VortalisEditor::ShowGainMeasurement() {
     YString text("Set");
     if (gainMeasurement_) {
         const auto percent = static_cast<int32_t>(std::lround(gainMeasurement_->Progress() * 100.0));
@@ -690,6 +695,7 @@ void VortalisEditor::FollowGainMeasurement() {
 }
 
 const YPixelBuffer& VortalisEditor::PaintAll() {
+    ShowGainMeasurement();
     UpdateEnabled();
     window_.Sync();
     UpdateLive(0.0f);

@@ -77,9 +77,11 @@ private:
     void UpdateEnabled();
     void ChangeZoom(int32_t percent);
     // The "Set" button: starts measuring the fixed output gain, or cancels the
-    // measurement that runs. Its idle polls it and shows the progress.
+    // measurement that runs. The idle polls it; the button shows the progress, or
+    // the fixed gain in use.
     void ToggleGainMeasurement();
     void FollowGainMeasurement();
+    void ShowGainMeasurement();
 
     YYorvaneAudioEffectPlugin& plugin_;
     VortalisAudioEffectPlugin& effect_;
