@@ -143,6 +143,9 @@ void MacrosPage::BuildSettings() {
         goToBank();
     };
     goToBank_->onClick = goToBank;
+    bankGains_ = &Add<YButton>(YString(kBankGainsCaption));
+    bankGains_->help = "<name>Compute bank gains</name> plays each bank for four seconds with the AGC on and stores what the "
+                       "targets hold there; feed a broadband signal such as white noise. A second click cancels.";
 }
 
 void MacrosPage::BuildTarget() {
@@ -286,7 +289,7 @@ void MacrosPage::Sync() {
     const bool mapped = assigned && !banked && !(target->useFirstRange && SelectedTarget() > 0);
     const bool interval = mapped && target->rangeMode == static_cast<int32_t>(YRangeMode::Interval);
     switchTime_->SetEnabled(multi.mode == YMultiParameter::kSwitch || multi.mode == YMultiParameter::kTrigger);
-    for (YControl* control : std::initializer_list<YControl*>{bankCount_, bank_, storeBank_, goToBank_})
+    for (YControl* control : std::initializer_list<YControl*>{bankCount_, bank_, storeBank_, goToBank_, bankGains_})
         control->SetEnabled(banked);
     removeTarget_->SetEnabled(assigned || multi.targets.size() > 1);
     targetEnabled_->SetEnabled(assigned);
@@ -341,8 +344,7 @@ void MacrosPage::Layout() {
     const float half = (bankButtons.width - gap) * 0.5f;
     storeBank_->SetBounds(bankButtons.TakeLeft(half, gap));
     goToBank_->SetBounds(bankButtons);
-    // SPOT FOR "Compute bank gains": what is left of `settings` below the bank buttons
-    // is kept for that button; its procedure and its wiring come from elsewhere.
+    bankGains_->SetBounds(settings.TakeTop(row, 10.0f));
 
     YRect list = targetsPanel_->Content();
     YRect buttons = list.TakeBottom(row, 8.0f);

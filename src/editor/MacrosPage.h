@@ -54,6 +54,9 @@ public:
     YButton& RemoveTarget() const { return *removeTarget_; }
     YMenu& Bank() const { return *bank_; }
     YButton& StoreBank() const { return *storeBank_; }
+    // Measures the selected macro's banks with the AGC; the editor runs the measurement.
+    YButton& BankGains() const { return *bankGains_; }
+    static constexpr char kBankGainsCaption[] = "Compute bank gains";
 
     bool OnMouseDown(const YMouseEvent& event) override;
 
@@ -89,6 +92,7 @@ private:
     YMenu* bank_ = nullptr;
     YButton* storeBank_ = nullptr;
     YButton* goToBank_ = nullptr;
+    YButton* bankGains_ = nullptr;
     YListBox* targets_ = nullptr;
     YMenu* addTarget_ = nullptr;
     YButton* removeTarget_ = nullptr;

@@ -20,10 +20,12 @@
 #include "editor/YSwitch.h"
 #include "editor/YTabBar.h"
 #include "engine/ParameterConverters.h"
+#include "engine/YBankGainSteps.h"
 #include "engine/YYorvaneAudioEffectPlugin.h"
 #include "foundation/YException.h"
 #include "foundation/YFormat.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
+#include "shell/YAGCMeasurement.h"
 
 #include <algorithm>
 #include <array>
@@ -126,6 +128,7 @@ public:
     YMenu* channels = nullptr;
     YMenu* oversampling = nullptr;
     YButton* agc = nullptr;
+    YButton* setGain = nullptr;
     YButton* bypass = nullptr;
     YMenu* zoom = nullptr;
     std::array<YControl*, 7> pages{};
@@ -226,6 +229,8 @@ VortalisEditor::View::View(VortalisEditor& owner) : editor(owner) {
     BuildMIDIPage(*pages[2]);
     pages[3] = editor.programsPage_ = &Add<ProgramsPage>(editor.plugin_);
     pages[4] = macros = &Add<MacrosPage>(editor.plugin_);
+    macros->BankGains().lit = [this] { return editor.gainMeasurement_ != nullptr && editor.measuringBanks_; };
+    macros->BankGains().onClick = [this] { editor.ToggleGainMeasurement(true); };
     pages[5] = controllers = &Add<ControllersPage>(editor.plugin_);
     helpLine = &Add<YHelpLine>(kHint);
 }
@@ -265,6 +270,13 @@ void VortalisEditor::View::BuildHeader() {
     agc->help = "<name>AGC</name>: automatic gain compensation keeps the output as loud as the input.";
     agc->lit = [this] { return editor.plugin_.AGC(); };
     agc->onClick = [this] { editor.plugin_.SetAGC(!editor.plugin_.AGC()); };
+
+    setGain = &Add<YButton>(YString("Set"));
+    setGain->help = "<name>Set</name> measures a fixed output gain with the AGC, used while the AGC is off: play a "
+                    "broadband signal such as white noise through the plug-in, click, and wait four seconds. A click "
+                    "while it measures cancels.";
+    setGain->lit = [this] { return editor.gainMeasurement_ != nullptr && !editor.measuringBanks_; };
+    setGain->onClick = [this] { editor.ToggleGainMeasurement(false); };
 
     bypass = &Add<YButton>(YString("Bypass"));
     bypass->help = "<name>Bypass</name> passes the input through unprocessed, delayed by the plug-in's latency.";
@@ -395,9 +407,10 @@ void VortalisEditor::View::Layout() {
     const float fieldTop = top.CenterY() - field * 0.5f;
     YRect right = {bar.x, fieldTop, bar.width, field};
     zoom->SetBounds(right.TakeRight(70.0f, style.sizes.gap));
-    const YRect buttons = right.TakeRight(180.0f, style.sizes.gap);
+    const YRect buttons = right.TakeRight(284.0f, style.sizes.gap);
     bypass->SetBounds({buttons.Right() - 88.0f, buttons.Bottom() - style.sizes.rowHeight, 88.0f, style.sizes.rowHeight});
     agc->SetBounds({buttons.x, buttons.Bottom() - style.sizes.rowHeight, 82.0f, style.sizes.rowHeight});
+    setGain->SetBounds({buttons.x + 88.0f, buttons.Bottom() - style.sizes.rowHeight, 100.0f, style.sizes.rowHeight});
     oversampling->SetBounds(right.TakeRight(92.0f, style.sizes.gap));
     channels->SetBounds(right.TakeRight(150.0f, style.sizes.gap));
     // The middle of the bar, from just after the name: the preset bar, at the height
@@ -677,6 +690,7 @@ YControl* VortalisEditor::ParameterControl(int32_t index) const {
 void VortalisEditor::Refresh() {
     shapeEditor_->Refresh();
     presetsPage_->Update(true);
+    ShowGainMeasurement();
     UpdateEnabled();
     window_.Sync();
     UpdateLive(0.0f);
@@ -706,13 +720,58 @@ void VortalisEditor::Update() {
         view_->controllers->Idle();
         // A loaded preset or state (from a step elsewhere too) shows as the current one.
         presetsPage_->Update(loaded);
+        FollowGainMeasurement();
         UpdateEnabled();
         window_.Sync();
         UpdateLive(std::min(seconds, 1.0f));
     });
 }
 
+namespace {
+double ClockSeconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+}  // namespace
+
+void VortalisEditor::ToggleGainMeasurement(bool banks) {
+    if (gainMeasurement_) {
+        gainMeasurement_.reset();  // cancels
+    } else {
+        try {
+            const double now = ClockSeconds();
+            gainMeasurement_ = banks ? YBankGainSteps::Start(plugin_, view_->macros->Selected(), now)
+                                     : YAGCMeasurement::FixedGain(plugin_, now);
+            measuringBanks_ = banks;
+        } catch (const YException& e) {
+            window_.SetHelpText(e.Message());
+        }
+    }
+    FollowGainMeasurement();
+}
+
+void VortalisEditor::FollowGainMeasurement() {
+    if (gainMeasurement_ && !gainMeasurement_->Poll(ClockSeconds())) {
+        if (gainMeasurement_->GetState() == YAGCMeasurement::State::Failed) window_.SetHelpText(gainMeasurement_->Error());
+        if (gainMeasurement_->GetState() == YAGCMeasurement::State::Done) plugin_.MarkSettingsChanged();
+        gainMeasurement_.reset();
+    }
+    ShowGainMeasurement();
+}
+
+void VortalisEditor::ShowGainMeasurement() {
+    YString text("Set");
+    YString banks(MacrosPage::kBankGainsCaption);
+    if (gainMeasurement_) {
+        const auto percent = static_cast<int32_t>(std::lround(gainMeasurement_->Progress() * 100.0));
+        (measuringBanks_ ? banks : text) = YFormat("{0}%").Arg(percent);
+        window_.SetHelpText(YFormat("{0}: {1}%").Arg(YAGCMeasurement::ProgressText()).Arg(percent));
+    } else if (plugin_.FixedOutputGain() != 1.0) {
+        text = YFormat("Set {0;+.1} dB").Arg(20.0 * std::log10(plugin_.FixedOutputGain()));
+    }
+    view_->setGain->SetText(text);
+    view_->macros->BankGains().SetText(banks);
+}
+
 const YPixelBuffer& VortalisEditor::PaintAll() {
+    ShowGainMeasurement();
     UpdateEnabled();
     window_.Sync();
     UpdateLive(0.0f);

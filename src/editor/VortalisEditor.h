@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class YAGCMeasurement;
 class YYorvaneAudioEffectPlugin;
 class VortalisAudioEffectPlugin;
 class YSignalGeneratorEditor;
@@ -92,6 +93,12 @@ private:
     void ChangeZoom(int32_t percent);
     // Loading an active preset (here or in a state) shows its panel on the programs page.
     void FollowActivePresetMode();
+    // The "Set" button and the macros' "Compute bank gains": start measuring (the fixed
+    // output gain, or the selected macro's banks), or cancel the measurement that runs.
+    // The idle polls it; the buttons show the progress, "Set" otherwise the fixed gain.
+    void ToggleGainMeasurement(bool banks);
+    void FollowGainMeasurement();
+    void ShowGainMeasurement();
 
     YYorvaneAudioEffectPlugin& plugin_;
     VortalisAudioEffectPlugin& effect_;
@@ -108,6 +115,8 @@ private:
     bool touch_ = false;
     bool sizeChanged_ = false;  // by the host or the zoom while shown; stored on closing
     std::chrono::steady_clock::time_point lastIdle_;
+    std::unique_ptr<YAGCMeasurement> gainMeasurement_;  // while "Set" or the bank gains measure
+    bool measuringBanks_ = false;
 };
 
 // The product's editor factory (YAudioPlugin::EditorFactory): the editor of a Vortalis

@@ -24,6 +24,7 @@ void YYorvaneAudioEffectPlugin::Store(YStoreArchive& archive) {
         archive.IntegerAlways("upsampling", factor);
         archive.IntegerAlways("hqupsampling", highQuality);
         archive.IntegerAlways("AGC", agc);
+        StoreFixedOutputGain(archive);
         archive.IntegerAlways("PresetIndex", currentProgram_);
         for (int32_t i = 0; i < kProgramCount; ++i) {
             const YString name = ProgramChildName(i);
@@ -47,6 +48,7 @@ void YYorvaneAudioEffectPlugin::Store(YStoreArchive& archive) {
     int32_t agc = AGC() ? 1 : 0;
     archive.IntegerAlways("AGC", agc);
     SetAGC(agc != 0);
+    StoreFixedOutputGain(archive);
     archive.IntegerAlways("PresetIndex", currentProgram_);
     currentProgram_ = std::clamp(currentProgram_, 0, kProgramCount - 1);
     previousProgram_ = currentProgram_;

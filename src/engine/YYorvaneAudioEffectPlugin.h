@@ -10,14 +10,15 @@
 #include <vector>
 
 // The maker's engine: adds the eight in-memory programs A-H, the upsampling setting
-// and the automatic gain compensation switch to the state.
+// and the automatic gain compensation switch and fixed output gain to the state. The
+// switch and the fixed gain belong to the instance: switching programs keeps them.
 class YYorvaneAudioEffectPlugin : public YAudioEffectPluginToAudioPluginAdapter {
 public:
     static constexpr int32_t kProgramCount = 8;
     static constexpr int32_t kMaxUpsampling = 16;
 
-    // The whole state: upsampling, "AGC", "PresetIndex" and the other programs, then
-    // the engine's part. Loading holds parameterLock, editorLock and processingLock
+    // The whole state: upsampling, "AGC", "FixedOutputGain", "PresetIndex" and the
+    // other programs, then the engine's part. Loading holds parameterLock, editorLock and processingLock
     // throughout, so the audio thread never meets a half-loaded state.
     void Store(YStoreArchive& archive) override;
 

@@ -142,13 +142,15 @@ void YAGCProcessor::MeasureOutputAndApply(float* const* channels, int32_t frames
         holdRemaining_ -= frames;
     }
 
-    const double step = (gain - gain_) / frames;
-    for (int32_t channel = 0; channel < channelCount_; ++channel) {
-        // A host may hand the same buffer for two channels: it is scaled once.
+    ApplyRamp(channels, channelCount_, frames, gain_, gain);
+    gain_ = gain;
+}
+
+void YAGCProcessor::ApplyRamp(float* const* channels, int32_t count, int32_t frames, double from, double to) {
+    const double step = (to - from) / frames;
+    for (int32_t channel = 0; channel < count; ++channel) {
         bool repeated = false;
         for (int32_t earlier = 0; earlier < channel; ++earlier) repeated |= channels[earlier] == channels[channel];
-        if (!repeated)
-            YVectorOps::MultiplyRamp(channels[channel], frames, static_cast<float>(gain_), static_cast<float>(step));
+        if (!repeated) YVectorOps::MultiplyRamp(channels[channel], frames, static_cast<float>(from), static_cast<float>(step));
     }
-    gain_ = gain;
 }

@@ -84,6 +84,9 @@ public:
     void MeasureOutputAndApply(float* const* channels, int32_t frames);
 
     double Gain() const { return gain_; }
+    // Multiplies channels by a straight ramp from one gain to another that arrives at
+    // the block's end; a buffer the host gave for two channels is scaled once.
+    static void ApplyRamp(float* const* channels, int32_t count, int32_t frames, double from, double to);
     const LevelMeter& InputMeter() const { return inputMeter_; }
     const LevelMeter& OutputMeter() const { return outputMeter_; }
     int32_t ChannelCount() const { return channelCount_; }

@@ -156,6 +156,20 @@ public:
     void SetAGCEnabled(bool on);
     // Read between blocks or under processingLock.
     const YAGCProcessor& AGCProcessor() const { return agc_; }
+    // The fixed output gain (linear): what the road applies instead of the processor's
+    // gain while the switch is off and the plug-in is not bypassed, so that a gain
+    // measured once ("Set") keeps compensating without the processor. Belongs to the
+    // instance, like the switch. Any thread; a change glides over the next block.
+    double FixedOutputGain() const { return fixedGain_.load(); }
+    // Limited to the processor's gain range.
+    void SetFixedOutputGain(double gain);
+    // "FixedOutputGain" in the state: written only when it is not 1, so that older
+    // documents stay as they were; a missing, unreadable or non-positive value reads as 1.
+    void StoreFixedOutputGain(YStoreArchive& archive);
+    // One gain measurement at a time per instance: false while another runs.
+    bool BeginAGCMeasurement() { return !agcMeasuring_.exchange(true); }
+    void EndAGCMeasurement() { agcMeasuring_ = false; }
+    bool AGCMeasuring() const { return agcMeasuring_.load(); }
 
     // ---- Editor (user-interface thread unless noted) --------------------------------------
     void SetEditorFactory(EditorFactory factory) { editorFactory_ = factory; }
@@ -282,6 +296,8 @@ private:
     // Copies the switch into the processor and initialises it when on; the measured
     // input is delayed by the latency the host sees, so that it lines up with the output.
     void PrepareAGC();
+    // Audio thread, with the switch off: the fixed gain, ramped from the last one applied.
+    void ApplyFixedGain(float* const* channels, int32_t frames);
 
     YAudioPluginAdapter* adapter_ = nullptr;
     std::vector<AutomationAdapter*> adapters_;
@@ -329,6 +345,9 @@ private:
     bool interpolationFirstBlock_ = true;
     YAGCProcessor agc_;
     std::atomic<bool> agcEnabled_{false};
+    std::atomic<bool> agcMeasuring_{false};
+    std::atomic<double> fixedGain_{1.0};
+    double appliedFixedGain_ = 1.0;  // audio thread, or under processingLock
 
     // Per-block working tables and buffers, grown on first use of a block size.
     std::array<float*, kMaxBuses * kTableStride> fixedInputs_{};

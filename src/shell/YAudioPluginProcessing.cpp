@@ -40,6 +40,8 @@ void YAudioPlugin::PrepareRoad(int32_t channelMode, const bool* surroundEnables,
     for (YUpsampler& resampler : resamplers_) resampler.Reset();
     interpolationList_ = std::move(interpolated);
     interpolationFirstBlock_ = true;
+    // Processing starts afresh: the fixed gain applies at once, as parameters jump.
+    appliedFixedGain_ = fixedGain_.load();
     PrepareAGC();
 }
 
@@ -55,9 +57,30 @@ void YAudioPlugin::SetAGCEnabled(bool on) {
         YScopedLock parameters(parameterLock);
         YScopedLock editor(editorLock);
         YScopedLock processing(processingLock);
+        // Switching off while the audio runs hands over at the processor's last gain,
+        // from which the fixed gain then glides, instead of jumping.
+        if (agc_.active && !on) appliedFixedGain_ = agc_.Gain();
         agcEnabled_ = on;
         PrepareAGC();
     });
+}
+
+void YAudioPlugin::SetFixedOutputGain(double gain) {
+    fixedGain_ = std::clamp(gain, YAGCProcessor::kMinGain, YAGCProcessor::kMaxGain);
+}
+
+void YAudioPlugin::StoreFixedOutputGain(YStoreArchive& archive) {
+    double gain = FixedOutputGain();
+    archive.Number("FixedOutputGain", gain, 1.0);
+    if (archive.Loading()) SetFixedOutputGain(gain > 0.0 ? gain : 1.0);
+}
+
+void YAudioPlugin::ApplyFixedGain(float* const* channels, int32_t frames) {
+    const double gain = fixedGain_.load();
+    // Unity that stays unity leaves the samples untouched.
+    if (gain == 1.0 && appliedFixedGain_ == 1.0) return;
+    YAGCProcessor::ApplyRamp(channels, ioChannels_, frames, appliedFixedGain_, gain);
+    appliedFixedGain_ = gain;
 }
 
 void YAudioPlugin::FixAudioBuffers(float** table, float** fixed, int32_t connected, int32_t busCount, bool isInput,
@@ -153,6 +176,7 @@ bool YAudioPlugin::ProcessAudio(float** inputs, float** outputs, int32_t frames,
         ProcessRouted(source, target, frames);
     }
     if (agc_.active) agc_.MeasureOutputAndApply(target, frames);
+    else ApplyFixedGain(target, frames);
     if (!replacing)
         for (int32_t channel = 0; channel < ioChannels_; ++channel) YVectorOps::Add(out[channel], target[channel], frames);
     PostBlock();

@@ -59,6 +59,28 @@ TEST_F(Pages, TheHeaderSwitchesReachTheEngine) {
     EXPECT_EQ(host.bypassReports, (std::vector<bool>{true, false}));  // the host hears of the bypass
 }
 
+TEST_F(Pages, SetMeasuresWithTheAGCAndASecondClickCancels) {
+    YButton& set = Button("Set");
+    const YRect bounds = set.Bounds();
+    EXPECT_GT(bounds.x, Button("AGC").Bounds().Right());
+    EXPECT_LT(bounds.Right(), Button("Bypass").Bounds().x);
+    Click(Center(bounds));
+    EXPECT_TRUE(Engine().AGC());  // switched on for the measurement
+    EXPECT_TRUE(Engine().AGCMeasuring());
+    editor->Idle();
+    EXPECT_EQ(set.Text(), YString("0%"));
+    EXPECT_NE(Window().HelpText().ToUtf8().find("Computing optimal output gain using AGC"), std::string::npos);
+    Click(Center(bounds));
+    EXPECT_FALSE(Engine().AGC());
+    EXPECT_FALSE(Engine().AGCMeasuring());
+    EXPECT_EQ(Engine().FixedOutputGain(), 1.0);
+    EXPECT_EQ(set.Text(), YString("Set"));
+    // The figure in use shows in the caption.
+    Engine().SetFixedOutputGain(std::pow(10.0, 3.1 / 20.0));
+    editor->Idle();
+    EXPECT_EQ(set.Text(), YString("Set +3.1 dB"));
+}
+
 TEST_F(Pages, TheZoomTakesTheSizeTheHostGives) {
     YMenu& zoom = Menu("Zoom");
     Pick(zoom, 4);  // 200%: refused

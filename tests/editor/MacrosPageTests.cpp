@@ -117,6 +117,27 @@ TEST_F(Macros, BanksStoreTheCurrentValuesAndRecallThemAtTheirPositions) {
     }
     MoveMacro(0, 0.25);  // halfway between the first two banks
     EXPECT_NEAR(Feedback(), 0.25, 1e-6);
+
+    // Compute bank gains: the AGC on and the macro at bank 0 while it measures; a
+    // second click cancels, giving back the switch, the banks and the macro's value.
+    YButton& gains = Page().BankGains();
+    ASSERT_TRUE(gains.Enabled());
+    Click(Center(gains.Bounds()));
+    EXPECT_TRUE(Engine().AGCMeasuring());
+    EXPECT_TRUE(Engine().AGC());
+    EXPECT_NEAR(Multi(0).Value(), 0.0, 1e-9);
+    editor->Idle();
+    EXPECT_EQ(gains.Text(), YString("0%"));
+    EXPECT_EQ(Named<YButton>(Window().Root(), "Set").Text(), YString("Set"));
+    Click(Center(gains.Bounds()));
+    EXPECT_FALSE(Engine().AGCMeasuring());
+    EXPECT_FALSE(Engine().AGC());
+    EXPECT_NEAR(Multi(0).Value(), 0.25, 1e-9);
+    EXPECT_NEAR(Feedback(), 0.25, 1e-6);
+    EXPECT_EQ(gains.Text(), YString(MacrosPage::kBankGainsCaption));
+    Pick(*Page().StripOf(0).mode, YMultiParameter::kNormal);
+    editor->PaintAll();
+    EXPECT_FALSE(gains.Enabled());
 }
 
 TEST_F(Macros, SmartLearnRecordsTheSweptIntervalOfEachMovedParameter) {

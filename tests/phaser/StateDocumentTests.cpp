@@ -247,6 +247,30 @@ TEST(StateDocument, ProgramsSwitchWithTheirSettings) {
     EXPECT_EQ(root->FindSubItem("Preset0")->GetAttribute("parameterdelays"), YString("3"));
 }
 
+TEST(StateDocument, FixedOutputGainBelongsToTheInstance) {
+    auto plugin = MakeInstance();
+    EXPECT_EQ(Save(*plugin)->FindAttribute("FixedOutputGain"), nullptr);
+    plugin->SetFixedOutputGain(2.0);
+    // Programs switch without it, like the switch.
+    plugin->SelectProgram(3);
+    EXPECT_EQ(plugin->FixedOutputGain(), 2.0);
+    std::unique_ptr<YXMLItem> root = Save(*plugin);
+    EXPECT_EQ(root->GetAttribute("FixedOutputGain"), YString("2"));
+    for (int i = 0; i < 8; ++i) {
+        if (const YXMLItem* program = root->FindSubItem(YFormat("Preset{0}").Arg(i))) {
+            EXPECT_EQ(program->FindAttribute("FixedOutputGain"), nullptr) << i;
+        }
+    }
+
+    auto fresh = MakeInstance();
+    Load(*fresh, *root);
+    EXPECT_EQ(fresh->FixedOutputGain(), 2.0);
+    // A document without it (an older one) sets unity.
+    root->RemoveAttribute("FixedOutputGain");
+    Load(*fresh, *root);
+    EXPECT_EQ(fresh->FixedOutputGain(), 1.0);
+}
+
 // Loads thousands of damaged documents while the audio keeps running: every load
 // either applies or is refused whole, and every processed block is finite.
 TEST(StateDocument, MutatedDocumentsNeverBreakTheAudio) {

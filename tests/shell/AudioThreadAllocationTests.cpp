@@ -21,6 +21,7 @@ struct RoadSetup {
     int mode;
     bool replacing;
     bool agc = false;
+    double fixedGain = 1.0;  // alternates with unity block by block when not 1
 };
 
 class SteadyState : public ::testing::TestWithParam<RoadSetup> {};
@@ -41,6 +42,7 @@ TEST_P(SteadyState, ProcessAudioDoesNotAllocate) {
     AllocationWindow window;
     for (int block = 0; block < 200; ++block) {
         plugin.gain = block % 2 ? 1.0 : 0.5;  // a moving parameter cuts sub-blocks
+        if (s.fixedGain != 1.0) plugin.SetFixedOutputGain(block % 2 ? s.fixedGain : 1.0);
         plugin.ProcessAudio(in.Table(), out.Table(), block % 3 == 0 ? 384 : 512, s.replacing);
     }
     EXPECT_EQ(window.Count(), 0u);
@@ -50,6 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Roads, SteadyState,
                          ::testing::Values(RoadSetup{1, false, 0, true}, RoadSetup{1, false, 3, true}, RoadSetup{1, false, 0, false},
                                            RoadSetup{1, false, 7, true}, RoadSetup{2, false, 0, true}, RoadSetup{2, true, 1, true},
                                            RoadSetup{4, true, 5, false},
-                                           RoadSetup{1, false, 0, true, true}, RoadSetup{2, true, 7, false, true}));
+                                           RoadSetup{1, false, 0, true, true}, RoadSetup{2, true, 7, false, true},
+                                           RoadSetup{1, false, 0, true, false, 2.0}, RoadSetup{2, true, 5, false, false, 0.5}));
 
 }  // namespace

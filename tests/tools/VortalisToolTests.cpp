@@ -238,6 +238,63 @@ TEST_F(Tool, RenderWithGainCompensation) {
     EXPECT_LT(agcPower, plainPower);
 }
 
+// A state written compressed from its XML text, as the plug-in writes it.
+void WriteStateText(const std::string& path, const std::string& document) {
+    YMemoryStream compressed;
+    YZLibStream deflating(&compressed, true);
+    deflating.Write(document.data(), static_cast<uint32_t>(document.size()));
+    deflating.Finish();
+    WriteBytes(path, compressed.GetBuffer().Data(), compressed.GetDataSize());
+}
+
+TEST_F(Tool, SetGainStoresTheFigureThatRendersThenApply) {
+    const std::string in = Path("in.state"), out = Path("out.state"), looped = Path("looped.state");
+    Succeed("state save " + Quote(in) + " --set feedback=-1 --set Depth=100%");
+    const std::string printed = Succeed("state set-gain " + Quote(in) + " " + Quote(out));
+    double db = 0.0;
+    ASSERT_EQ(std::sscanf(printed.c_str(), "fixed output gain: %lf dB", &db), 1) << printed;
+    EXPECT_GT(std::fabs(db), 0.1);  // this setting changes the level
+    EXPECT_EQ(RootAttribute(Succeed("state dump " + Quote(in)), "FixedOutputGain"), "");
+    const std::string stored = RootAttribute(Succeed("state dump " + Quote(out)), "FixedOutputGain");
+    ASSERT_FALSE(stored.empty());
+    EXPECT_NEAR(20.0 * std::log10(std::stod(stored)), db, 0.006);
+    EXPECT_EQ(RootAttribute(Succeed("state dump " + Quote(out)), "AGC"), "0");  // the switch as it was
+
+    // Rendered with the measured state, every sample is the plain render's times the gain.
+    Succeed("render " + Quote(input) + " " + Quote(Path("plain.wav")) + " --state " + Quote(in));
+    Succeed("render " + Quote(input) + " " + Quote(Path("set.wav")) + " --state " + Quote(out));
+    const std::vector<float> plain = ReadSamples(Path("plain.wav")), set = ReadSamples(Path("set.wav"));
+    ASSERT_EQ(plain.size(), set.size());
+    const double gain = std::stod(stored);
+    double worst = 0.0;
+    for (std::size_t i = 0; i < plain.size(); ++i) worst = std::max(worst, std::fabs(set[i] - gain * plain[i]));
+    EXPECT_LT(worst, 1e-5);
+
+    // A file of two seconds is looped for the four the measurement takes.
+    const std::string fromFile =
+        Succeed("state set-gain " + Quote(in) + " " + Quote(looped) + " --input " + Quote(input));
+    EXPECT_NE(fromFile.find("fixed output gain: "), std::string::npos) << fromFile;
+}
+
+TEST_F(Tool, BankGainsOnlyForABanksMacro) {
+    const std::string normal = Path("normal.state"), banks = Path("banks.state"), out = Path("out.state");
+    Succeed("state save " + Quote(normal) + " --macro 2:feedback");
+    const Result refused = RunTool("state bank-gains " + Quote(normal) + " " + Quote(out) + " --macro 2");
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.output.find("not in Banks mode"), std::string::npos) << refused.output;
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    std::string document = Succeed("state dump " + Quote(normal));
+    const std::size_t mode = document.find("Mode=\"Normal\"", document.find("<MultiParameter1"));
+    ASSERT_NE(mode, std::string::npos) << document;
+    document.replace(mode, 13, "Mode=\"Banks\"");
+    WriteStateText(banks, document);
+    const std::string printed = Succeed("state bank-gains " + Quote(banks) + " " + Quote(out) + " --macro 2");
+    for (const char* line : {"bank 1: feedback=", "bank 2: feedback=", "bank 3: feedback=", "bank 4: feedback="})
+        EXPECT_NE(printed.find(line), std::string::npos) << printed;
+    EXPECT_NE(Succeed("state dump " + Quote(out)).find("Mode=\"Banks\""), std::string::npos);
+}
+
 // A render streams its file a block at a time, and gives the file that a render of
 // the whole file in memory gives, whatever the block and the options that change the
 // sound.
@@ -247,11 +304,7 @@ TEST_F(Tool, StreamedRendersMatchWholeFileRenders) {
     Succeed("state save " + Quote(upsampled));
     std::string document = Succeed("state dump " + Quote(upsampled));
     document.replace(document.find(" upsampling=\"1\""), 15, " upsampling=\"2\"");
-    YMemoryStream compressed;
-    YZLibStream deflating(&compressed, true);
-    deflating.Write(document.data(), static_cast<uint32_t>(document.size()));
-    deflating.Finish();
-    WriteBytes(upsampled, compressed.GetBuffer().Data(), compressed.GetDataSize());
+    WriteStateText(upsampled, document);
 
     for (int channels = 1; channels <= 3; ++channels)
         WriteInput(Path(("in" + std::to_string(channels) + ".wav").c_str()), channels, 20011);

@@ -1,6 +1,7 @@
 #include "AudioFile.h"
 
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 
@@ -69,6 +70,12 @@ bool AudioReader::Open(const std::string& path, std::string& error) {
 bool AudioReader::Read(float* interleaved, int64_t frames, std::string& error) {
     if (sf_readf_float(file_, interleaved, frames) == frames) return true;
     error = "cannot read \"" + path_ + "\": the file ends early";
+    return false;
+}
+
+bool AudioReader::Rewind(std::string& error) {
+    if (sf_seek(file_, 0, SEEK_SET) == 0) return true;
+    error = "cannot read \"" + path_ + "\" again from its start";
     return false;
 }
 

@@ -41,6 +41,8 @@ public:
     int64_t Frames() const override { return info_.frames; }
     int32_t Format() const override { return info_.format; }
     bool Read(float* interleaved, int64_t frames, std::string& error) override;
+    // Back to the first frame.
+    bool Rewind(std::string& error);
 
 private:
     std::string path_;

@@ -29,6 +29,16 @@ void AddShapeCommands(CLI::App& app, CommandList& commands);
 void AddSnapshotCommand(CLI::App& app, CommandList& commands);
 void AddPresetCommands(CLI::App& app, CommandList& commands);
 
+// The gain commands of "state": set-gain and bank-gains.
+void AddGainCommands(CLI::App& state, CommandList& commands);
+
+// The product's engine in this process, prepared for stereo at the rate, for the
+// commands that change saved states without the built plug-in; and saved states
+// loaded into it and written from it.
+std::unique_ptr<YYorvaneAudioEffectPlugin> MakeEngine(double sampleRate = 48000.0);
+bool LoadStateFile(YYorvaneAudioEffectPlugin& plugin, const std::string& path, std::string& error);
+bool SaveStateFile(YYorvaneAudioEffectPlugin& plugin, const std::string& path, std::string& error);
+
 // The product's engine, which opens the user's preset file while it is made; null with
 // an error when that file cannot be read.
 std::unique_ptr<YYorvaneAudioEffectPlugin> OpenPresetEngine(std::string& error);

@@ -51,12 +51,12 @@ int ListParameters() {
     return 0;
 }
 
-// The product's engine in this process, for the commands that change saved states
-// without rendering.
-std::unique_ptr<YYorvaneAudioEffectPlugin> MakeEngine() {
+}  // namespace
+
+std::unique_ptr<YYorvaneAudioEffectPlugin> MakeEngine(double sampleRate) {
     auto plugin = std::make_unique<YYorvaneAudioEffectPlugin>();
     plugin->Initialize("Vortalis", "Yorvane", &VortalisAudioEffectPluginInterface, 500, 100);
-    plugin->SetSampleRate(48000.0);
+    plugin->SetSampleRate(sampleRate);
     plugin->SetChannels(2, 2);
     plugin->InitProcessing();
     return plugin;
@@ -78,6 +78,8 @@ bool SaveStateFile(YYorvaneAudioEffectPlugin& plugin, const std::string& path, s
     const YByteBuffer state = YStateChunk::Save(plugin);
     return WriteFileAtomically(path, state.Data(), state.Size(), error);
 }
+
+namespace {
 
 // A program named by its letter, A to H.
 bool ProgramIndex(const std::string& name, int32_t& index) {
@@ -217,4 +219,6 @@ void AddStateCommands(CLI::App& app, CommandList& commands) {
     command->add_option("STATE", program->input, "state file")->required();
     command->add_option("OUTPUT", program->output, "state file to write (default: STATE itself)");
     commands.push_back({command, [program] { return SelectStateProgram(*program); }});
+
+    AddGainCommands(*state, commands);
 }
