@@ -412,10 +412,12 @@ void VortalisEditor::View::Layout() {
     agc->SetBounds({buttons.x, buttons.Bottom() - style.sizes.rowHeight, 82.0f, style.sizes.rowHeight});
     setGain->SetBounds({buttons.x + 88.0f, buttons.Bottom() - style.sizes.rowHeight, 100.0f, style.sizes.rowHeight});
     oversampling->SetBounds(right.TakeRight(92.0f, style.sizes.gap));
-    channels->SetBounds(right.TakeRight(150.0f, style.sizes.gap));
     // The middle of the bar, from just after the name: the preset bar, at the height
-    // of the buttons.
-    const float middleLeft = top.x + 172.0f, middleRight = right.Right() - style.sizes.gap;
+    // of the buttons; in a narrow window the channel menu gives way to it.
+    const float middleLeft = top.x + 172.0f;
+    const float spare = right.Right() - middleLeft - style.sizes.gap;
+    channels->SetBounds(right.TakeRight(std::clamp(spare - 200.0f, 110.0f, 150.0f), style.sizes.gap));
+    const float middleRight = right.Right() - style.sizes.gap;
     const float barWidth = std::min(middleRight - middleLeft, 280.0f);
     editor.presetBar_->SetBounds({(middleLeft + middleRight - barWidth) * 0.5f, right.Bottom() - style.sizes.rowHeight, barWidth,
                                   style.sizes.rowHeight});
