@@ -33,7 +33,9 @@ struct YMutexOwnerRecord {
         Key() { pthread_key_create(&key, &ThreadEnded); }
         ~Key() {
             pthread_key_delete(key);
+            std::lock_guard lock(recordsLock);
             for (YMutexOwnerRecord* record : records) delete record;
+            records.clear();
         }
     };
 
@@ -44,13 +46,15 @@ struct YMutexOwnerRecord {
 
     static void ThreadEnded(void* record) {
         auto* self = static_cast<YMutexOwnerRecord*>(record);
-        std::thread::id id = std::this_thread::get_id();
-        for (YMutex* mutex : self->owned) mutex->Abandon(id);
         Key& owners = Owners();
         {
+            // A record the key has already freed (the library going while this
+            // thread ends) is not touched again.
             std::lock_guard lock(owners.recordsLock);
-            std::erase(owners.records, self);
+            if (std::erase(owners.records, self) == 0) return;
         }
+        std::thread::id id = std::this_thread::get_id();
+        for (YMutex* mutex : self->owned) mutex->Abandon(id);
         delete self;
     }
 

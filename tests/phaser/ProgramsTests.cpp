@@ -40,6 +40,17 @@ void FillABCD(YYorvaneAudioEffectPlugin& plugin) {
     }
 }
 
+// Programs A-D filled as above, with the parameter values of each.
+std::vector<std::vector<double>> FilledABCD(YYorvaneAudioEffectPlugin& plugin) {
+    FillABCD(plugin);
+    std::vector<std::vector<double>> programs;
+    for (int32_t program = 0; program < 4; ++program) {
+        plugin.SelectProgram(program);
+        programs.push_back(Values(plugin));
+    }
+    return programs;
+}
+
 TEST(Programs, ABSwitchesBetweenTheLastTwo) {
     auto plugin = MakeInstance();
     plugin->SetParameter(P::kDryWet, 0.2);
@@ -80,12 +91,7 @@ TEST(Programs, CopyAndPasteCarryOnlyTheCurrentProgram) {
 
 TEST(Morph, CornersGiveTheProgramsAndTheCentreTheirMean) {
     auto plugin = MakeInstance();
-    FillABCD(*plugin);
-    std::vector<std::vector<double>> programs;
-    for (int32_t program = 0; program < 4; ++program) {
-        plugin->SelectProgram(program);
-        programs.push_back(Values(*plugin));
-    }
+    const std::vector<std::vector<double>> programs = FilledABCD(*plugin);
     plugin->SelectProgram(5);
     // (x, y) = (0, 0) is A, (0, 1) B, (1, 0) C, (1, 1) D.
     const double corners[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
@@ -106,12 +112,7 @@ TEST(Morph, CornersGiveTheProgramsAndTheCentreTheirMean) {
 
 TEST(Morph, TheCornersTakeTheProgramsTheUserPutsThere) {
     auto plugin = MakeInstance();
-    FillABCD(*plugin);
-    std::vector<std::vector<double>> programs;
-    for (int32_t program = 0; program < 4; ++program) {
-        plugin->SelectProgram(program);
-        programs.push_back(Values(*plugin));
-    }
+    const std::vector<std::vector<double>> programs = FilledABCD(*plugin);
     plugin->SelectProgram(4);
     // D at (0, 0), C at (0, 1), B at (1, 0), A at (1, 1); outside A-D is limited to it.
     plugin->SetMorphCorners({3, 2, 1, 9});
