@@ -21,6 +21,8 @@ public:
     virtual void* Handle() const = 0;
     // The size of the window's inside.
     virtual void Resize(int32_t width, int32_t height) = 0;
+    // The size of the window's inside as the window system has it now.
+    virtual void InsideSize(int32_t& width, int32_t& height) = 0;
     // Dispatches what the window system queued for this thread's windows (Windows: the
     // editor's child window too) and waits for the window system to catch up.
     virtual void ProcessEvents() = 0;

@@ -23,6 +23,13 @@ public:
         XSync(display_, False);
     }
 
+    void InsideSize(int32_t& width, int32_t& height) override {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display_, window_, &attributes);
+        width = attributes.width;
+        height = attributes.height;
+    }
+
     void ProcessEvents() override {
         XSync(display_, False);
         while (XPending(display_) > 0) {

@@ -22,6 +22,13 @@ public:
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
+    void InsideSize(int32_t& width, int32_t& height) override {
+        RECT inside{};
+        GetClientRect(window_, &inside);
+        width = inside.right - inside.left;
+        height = inside.bottom - inside.top;
+    }
+
     void ProcessEvents() override {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -667,6 +667,10 @@ bool VortalisEditor::HostKey(int32_t kind, int32_t value) {
     });
 }
 
+bool VortalisEditor::ResizeHostWindows(int32_t width, int32_t height) {
+    return platformView_ != nullptr && platformView_->ResizeHostWindows(width, height);
+}
+
 uint32_t VortalisEditor::Modifiers() const { return platformView_ ? platformView_->Modifiers() : 0; }
 
 void VortalisEditor::ShowPage(Page page) {

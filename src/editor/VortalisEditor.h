@@ -53,6 +53,7 @@ public:
     bool Attach(void* parentWindow, YChildWindowRunLoop* runLoop) override;
     void Detach() override;
     bool Attached() const override { return platformView_ != nullptr; }
+    bool ResizeHostWindows(int32_t width, int32_t height) override;
     bool HostKey(int32_t kind, int32_t value) override;
     uint32_t Modifiers() const override;
 

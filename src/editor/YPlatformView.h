@@ -33,6 +33,7 @@ public:
     float MouseX() const { return mouseX_; }
     float MouseY() const { return mouseY_; }
     void* Handle() const { return childWindow_->Handle(); }
+    bool ResizeHostWindows(int32_t width, int32_t height) { return childWindow_->ResizeHostWindows(width, height); }
 
 private:
     YPlatformView(YWindow& window, std::function<void()> tick) : window_(window), tick_(std::move(tick)) {}

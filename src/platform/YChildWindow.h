@@ -85,6 +85,10 @@ public:
     // The system's window handle (HWND, or the X11 window id).
     virtual void* Handle() const = 0;
     virtual void Resize(int32_t width, int32_t height) = 0;
+    // For a host that declined to resize its window: resizes the host's windows that
+    // hold this one so that a client area of width x height fits; false where the
+    // window system leaves that to the host (X11).
+    virtual bool ResizeHostWindows(int32_t width, int32_t height) = 0;
     // Copies an area of the client's current pixels to the screen now.
     virtual void Show(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
     // Handles what the window system has queued and runs the tick when it is due; for

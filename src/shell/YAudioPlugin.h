@@ -422,6 +422,9 @@ public:
     // Closes the child window; the editor stays, off-screen, until it is destroyed.
     virtual void Detach() = 0;
     virtual bool Attached() const = 0;
+    // For a host that declined a resize: resizes the host's windows around the shown
+    // editor to fit width x height pixels; false where that is left to the host.
+    virtual bool ResizeHostWindows(int32_t width, int32_t height) = 0;
     // A key the host forwarded (kind one of the event constants above; value the
     // character or the key code). True when the editor used it.
     virtual bool HostKey(int32_t kind, int32_t value) = 0;

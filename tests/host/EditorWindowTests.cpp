@@ -217,6 +217,41 @@ TEST_P(EditorWindow, OpensResizesAndClosesTwentyTimes) {
 INSTANTIATE_TEST_SUITE_P(Formats, EditorWindow, ::testing::Values(Format::Vst2, Format::Vst3),
                          [](const auto& test) { return test.param == Format::Vst2 ? "Vst2" : "Vst3"; });
 
+// When a VST 2 host declines to resize its window, Windows lets the plug-in resize the
+// host's windows around its own; on X11 they stay the host's.
+TEST(EditorWindowSize, TheHostsWindowsAreResizedByHandWhereTheSystemAllowsIt) {
+    struct Blank final : YChildWindowClient {
+        uint32_t pixel = 0;
+        Pixels CurrentPixels() override { return {&pixel, 1, 1}; }
+        void MouseDown(const YChildWindowMouse&) override {}
+        void MouseMove(const YChildWindowMouse&) override {}
+        void MouseUp(const YChildWindowMouse&) override {}
+        void MouseLeave() override {}
+        void Wheel(const YChildWindowMouse&) override {}
+        bool Key(const YChildWindowKey&) override { return false; }
+        void Tick() override {}
+    } client;
+    YString error;
+    auto window = YHostWindow::Create(400, 300, error);
+    if (!window) GTEST_SKIP() << "no window system: " << error.ToUtf8();
+    auto child = YChildWindow::Create(window->Handle(), 400, 300, client, nullptr);
+    ASSERT_TRUE(child);
+    const bool resized = child->ResizeHostWindows(640, 480);
+    window->ProcessEvents();
+    int32_t width = 0, height = 0;
+    window->InsideSize(width, height);
+    if (Platform::kWindowsTarget) {
+        EXPECT_TRUE(resized);
+        // The frame around the inside is added, and one pixel.
+        EXPECT_EQ(width, 641);
+        EXPECT_EQ(height, 481);
+    } else {
+        EXPECT_FALSE(resized);
+        EXPECT_EQ(width, 400);
+        EXPECT_EQ(height, 300);
+    }
+}
+
 TEST(EditorWindowSize, AStoredSizeNeverOpensLargerThanTheDesktop) {
     ScratchFolder scratch;
     KeptConfiguration configuration;

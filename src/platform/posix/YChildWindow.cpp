@@ -96,6 +96,9 @@ public:
         XFlush(display_);
     }
 
+    // The host's X11 windows are the host's: only it resizes them.
+    bool ResizeHostWindows(int32_t, int32_t) override { return false; }
+
     void Show(int32_t x, int32_t y, int32_t width, int32_t height) override {
         const YChildWindowClient::Pixels pixels = client_.CurrentPixels();
         if (pixels.data == nullptr) return;

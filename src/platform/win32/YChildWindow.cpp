@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cwchar>
 
 namespace {
 
@@ -40,6 +42,27 @@ public:
         SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
+    bool ResizeHostWindows(int32_t width, int32_t height) override {
+        // Up from the host's window, short of an MDI workspace, each window grows by
+        // the frames of the windows inside it, so that its client area holds the
+        // editor; a chain whose frames add up to more than 80 pixels is not a
+        // plug-in window any more.
+        const int32_t limit = 2 * GetSystemMetrics(SM_CYDLGFRAME);
+        int32_t dx = 0, dy = 0;
+        HWND window = GetParent(window_);
+        for (int32_t step = 0; window != nullptr && step < limit && !IsWorkspace(window); ++step) {
+            RECT outer, client;
+            GetWindowRect(window, &outer);
+            GetClientRect(window, &client);
+            dx += std::max<int32_t>(0, (outer.right - outer.left) - (client.right - client.left));
+            dy += std::max<int32_t>(0, (outer.bottom - outer.top) - (client.bottom - client.top));
+            if (dx > 80 || dy > 80) break;
+            SetWindowPos(window, nullptr, 0, 0, width + dx + 1, height + dy + 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            window = GetParent(window);
+        }
+        return true;
+    }
+
     void Show(int32_t x, int32_t y, int32_t width, int32_t height) override {
         HDC context = GetDC(window_);
         if (context == nullptr) return;
@@ -52,6 +75,11 @@ public:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    static bool IsWorkspace(HWND window) {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        return std::wcscmp(name, L"MDIClient") == 0;
+    }
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     YChildWindowMouse Mouse(LPARAM lParam, int32_t button = YChildWindowMouse::kLeft, int32_t clicks = 1) const;
     void Press(LPARAM lParam, int32_t button, int32_t clicks);

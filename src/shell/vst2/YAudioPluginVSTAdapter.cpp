@@ -501,9 +501,9 @@ void YAudioPluginVSTAdapter::ReportLatency() {
 bool YAudioPluginVSTAdapter::ChangeEditorSize(int32_t width, int32_t height) {
     return YGuarded("YAudioPluginVSTAdapter::ChangeEditorSize", false, [&] {
         if (!plugin_->EditorExists() || !plugin_->EditorOpen()) return false;
-        // Resizing the window chain by hand when the host declines needs the editor's
-        // windows, which this build does not have.
-        return sizeWindow(width, height);
+        if (sizeWindow(width, height)) return true;
+        // A host without audioMasterSizeWindow: its windows are resized by hand.
+        return plugin_->Editor()->ResizeHostWindows(width, height);
     });
 }
 
