@@ -20,14 +20,9 @@ namespace {
 using Controller = YMIDIControllers::Controller;
 using NoteController = YMIDIControllers::NoteController;
 
-YString SourceText(int32_t controller) {
-    return controller < YMIDIControllers::kAftertouch ? YFormat("CC {0}").Arg(controller).Result()
-                                                      : YMIDIControllers::SourceName(controller);
-}
-
 std::vector<YString> SourceTexts() {
     std::vector<YString> texts;
-    for (int32_t c = 0; c < YMIDIControllers::kSourceCount; ++c) texts.push_back(SourceText(c));
+    for (int32_t c = 0; c < YMIDIControllers::kSourceCount; ++c) texts.push_back(YMIDIControllers::SourceName(c));
     return texts;
 }
 
@@ -110,7 +105,7 @@ void ControllersPage::Idle() {
     const YAudioEffectPluginToAudioPluginAdapter::ControllerPost post = plugin_.LastControllerPost();
     if (post.sequence == seen_) return;
     seen_ = post.sequence;
-    lastReceived_->SetText(YFormat("Last received: {0} on channel {1}").Arg(SourceText(post.controller)).Arg(post.channel));
+    lastReceived_->SetText(YFormat("Last received: {0} on channel {1}").Arg(YMIDIControllers::SourceName(post.controller)).Arg(post.channel));
     if (learning_ < 0) return;
     const auto slot = static_cast<std::size_t>(learning_);
     learning_ = -1;
@@ -292,7 +287,7 @@ void ControllersPage::Sync() {
     for (int32_t n = 0; n < YMIDIControllers::kSlots; ++n) {
         const Controller& slot = tables.controllers[static_cast<std::size_t>(n)];
         lines.push_back(slot.enabled ? YFormat(YString::FromUtf8("{0}   {1} \u00b7 {2}  \u2192  {3}"))
-                                           .Arg(n + 1).Arg(SourceText(slot.controller)).Arg(ShortChannelText(slot.channel))
+                                           .Arg(n + 1).Arg(YMIDIControllers::SourceName(slot.controller)).Arg(ShortChannelText(slot.channel))
                                            .Arg(targetName(slot.parameter)).Result()
                                      : YFormat("{0}   off").Arg(n + 1).Result());
     }

@@ -133,9 +133,8 @@ void MacrosPage::BuildSettings() {
     goToBank_ = &Add<YButton>(YString("Go to"));
     goToBank_->help = "<name>Go to</name>: moves the macro to the bank, to hear it.";
     const auto goToBank = [this] {
-        const int32_t count = std::max(1, Multi().bankCount);
         YParameterValue value(plugin_, plugin_.MultiParameterIndex(selected_));
-        value.Change(count > 1 ? static_cast<double>(selectedBank_) / (count - 1) : 0.0);
+        value.Change(Multi().BankPosition(selectedBank_));
     };
     storeBank_->onClick = [this, goToBank] {
         Multi().StoreBank(selectedBank_);

@@ -21,12 +21,6 @@ using Manager = YPresetManagerBase;
 constexpr float kColumnWidth = 300.0f;
 
 // The folder part of a file's path (up to its last separator of either kind).
-YString FolderOf(const YString& path) {
-    for (uint32_t i = path.Length(); i > 0; --i)
-        if (path[i - 1] == u'/' || path[i - 1] == u'\\') return path.Substring(0, i - 1);
-    return YString();
-}
-
 // The paths (names joined by '/') of the unfolded branches.
 void CollectExpanded(const std::vector<YTreeControl::Node>& nodes, const YString& above, std::set<YString>& expanded) {
     for (const YTreeControl::Node& node : nodes) {
@@ -154,7 +148,7 @@ void PresetsPage::ShowCurrent() {
     const YXMLItem* current = index >= 0 && index < static_cast<int32_t>(order.size()) ? order[static_cast<std::size_t>(index)] : nullptr;
     currentName_ = current ? presets_.PathOf(*current) : YString();
     current_->SetText(current ? Manager::NameOf(*current) : TranslateText("No presets yet: save one."));
-    const YString folder = FolderOf(currentName_);
+    const YString folder = YFile::FolderOf(currentName_);
     currentFolder_->SetText(current == nullptr ? YString() : folder.IsEmpty() ? TranslateText("Top level") : folder);
     shownIndex_ = index;
     currentItem_ = current;
@@ -353,7 +347,7 @@ void PresetsPage::ImportFolder() {
 }
 
 void PresetsPage::RememberFolder(const YString& file) {
-    const YString folder = FolderOf(file);
+    const YString folder = YFile::FolderOf(file);
     if (!folder.IsEmpty()) YConfiguration::WriteText(YConfiguration::File::Plugin, Manager::kDialogFolderKey, folder);
 }
 

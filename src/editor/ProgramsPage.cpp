@@ -11,6 +11,7 @@
 #include "editor/YXYPad.h"
 #include "engine/YYorvaneAudioEffectPlugin.h"
 #include "foundation/YException.h"
+#include "foundation/YFile.h"
 #include "foundation/YFormat.h"
 #include "shell/YConfiguration.h"
 
@@ -35,12 +36,6 @@ YString Letter(int32_t program) {
 }
 
 // The last part of a path.
-YString FileName(const YString& path) {
-    uint32_t start = path.Length();
-    while (start > 0 && path[start - 1] != u'/' && path[start - 1] != u'\\') --start;
-    return path.Substring(start);
-}
-
 YString Quoted(const YString& text) { return YString::FromUtf8("\u201c") + text + YString::FromUtf8("\u201d"); }
 
 }  // namespace
@@ -302,7 +297,7 @@ void ProgramsPage::SyncActivePresets() {
     YString note = activeMessage_;
     if (note.IsEmpty() && edit) {
         note = activeNames_.empty()
-                   ? YString("No active presets: list them in ") + Quoted(FileName(plugin_.ActivePresetListPath())) + YString(".")
+                   ? YString("No active presets: list them in ") + Quoted(YFile::NameOf(plugin_.ActivePresetListPath())) + YString(".")
                    : YString("Choose an active preset to play it through its macros.");
     } else if (note.IsEmpty() && shownMacros_.empty()) {
         note = YString("This preset has no named macros to play.");

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <string>
 
 // Carries out the preset steps that the trigger parameters record on the audio thread.
 // It looks every 50 ms: the audio thread only adds to an atomic counter and never
@@ -297,7 +296,7 @@ int32_t YAudioEffectPluginToAudioPluginAdapter::GenerateRandomSettingsSmart() {
             // settings of the first preset, played through macros of others.
             YXMLItem* macros = setting->GetOrAddSubItem("MultiParameters");
             for (int32_t number = 0; number < YMultiParameter::kCount; ++number) {
-                const YString name = YString::FromUtf8("MultiParameter" + std::to_string(number + 1));
+                const YString name = YMultiParameter::ElementName(number);
                 std::unique_ptr<YXMLItem> donor = YPresetManagerBase::Unpack(*DrawFrom(multi));
                 const YXMLItem* donorMacros = donor->FindSubItem("MultiParameters");
                 const YXMLItem* donorMacro = donorMacros ? donorMacros->FindSubItem(name) : nullptr;
@@ -630,16 +629,10 @@ YAudioEffectPluginToAudioPluginAdapter::ControllerPost YAudioEffectPluginToAudio
 template <typename Body>
 void YAudioEffectPluginToAudioPluginAdapter::WithControllerTables(const YString& guardName, Body&& body) {
     YGuarded(guardName, [&] {
-        // The bindings deliver MIDI before the block: the tables are read under the
-        // block's locks, and a message that meets a state load holding parameterLock
-        // is dropped rather than waiting.
-        if (parameterLock.Acquire(0)) return;
-        struct Release {
-            YLock& lock;
-            ~Release() { lock.Release(); }
-        } release{parameterLock};
-        YScopedLock processing(processingLock);
-        body(*midiControllers_);
+        UnderBlockLocks([&] {
+            body(*midiControllers_);
+            return true;
+        });
     });
 }
 

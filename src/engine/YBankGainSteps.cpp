@@ -31,15 +31,7 @@ void YBankGainSteps::Begin(int32_t step) {
     engine_.AutomationChanged(index, position);
 }
 
-void YBankGainSteps::Finish(int32_t step) {
-    YMultiParameter& multi = engine_.MultiParameter(number_);
-    YScopedLock lock(YMultiParameter::GlobalLock());
-    const int32_t parameters = engine_.GetParameterCount();
-    for (YMultiParameterParameter& target : multi.targets)
-        if (target.enabled && target.parameter >= 0 && target.parameter < parameters)
-            target.banks[static_cast<std::size_t>(step)] =
-                static_cast<float>(std::clamp(engine_.GetParameter(target.parameter), 0.0, 1.0));
-}
+void YBankGainSteps::Finish(int32_t step) { engine_.MultiParameter(number_).StoreBank(step); }
 
 void YBankGainSteps::Undo() {
     YMultiParameter& multi = engine_.MultiParameter(number_);

@@ -6,15 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
-const YString& YMIDIControllers::SourceName(int32_t controller) {
+YString YMIDIControllers::SourceName(int32_t controller) {
     static const YString extras[] = {"Aftertouch", "Pitch-bend", "Velocity (on & off)", "Velocity (on)"};
-    static const auto numbers = [] {
-        std::array<YString, 128> all;
-        for (int32_t n = 0; n < 128; ++n) all[n] = YFormat("{0}").Arg(n);
-        return all;
-    }();
     if (controller >= kAftertouch && controller < kSourceCount) return extras[controller - kAftertouch];
-    return numbers[std::clamp(controller, 0, 127)];
+    return YFormat("CC {0}").Arg(std::clamp(controller, 0, 127)).Result();
 }
 
 const YString& YMIDIControllers::NoteModeName(int32_t mode) {
@@ -149,13 +144,6 @@ void YMIDIControllers::ApplyDefaultAssignments(const int32_t* multiParameters, c
 
 // ---- Stored form ---------------------------------------------------------------------------
 
-int32_t YMIDIControllers::FindParameter(const YString& id) const {
-    if (id.IsEmpty()) return -1;
-    for (int32_t i = 0; i < plugin_.GetParameterCount(); ++i)
-        if (plugin_.GetParameterID(i) == id) return i;
-    return -1;
-}
-
 void YMIDIControllers::StoreSwitches(YStoreArchive& archive) {
     archive.Boolean("ControllersEnabled", controllersEnabled, false);
     archive.Boolean("NoteControllersEnabled", noteControllersEnabled, false);
@@ -183,20 +171,18 @@ void YMIDIControllers::StoreSwitches(YStoreArchive& archive) {
 
 namespace {
 
-double Held01(double value) { return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0); }
 
 // The target's id when saving; when loading, the index the stored id names.
-template <class Slot, class Find>
-void StoreTarget(YStoreArchive& archive, Slot& slot, YAudioPlugin& plugin, Find&& find) {
+template <class Slot>
+void StoreTarget(YStoreArchive& archive, Slot& slot, YAudioPlugin& plugin) {
     YString id = archive.Saving() && slot.parameter >= 0 ? plugin.GetParameterID(slot.parameter) : YString();
     archive.Text("ParameterName", id, YString());
-    if (archive.Loading()) slot.parameter = find(id);
+    if (archive.Loading()) slot.parameter = plugin.FindParameterByID(id);
 }
 
 }  // namespace
 
 void YMIDIControllers::StoreTables(YStoreArchive& archive) {
-    auto find = [this](const YString& id) { return FindParameter(id); };
     auto table = [&](const YString& name, const YString& prefix, auto& slots, auto&& each) {
         YXMLItem* element = archive.Child(name);
         if (archive.Saving()) element->RemoveAllSubItems();
@@ -219,7 +205,7 @@ void YMIDIControllers::StoreTables(YStoreArchive& archive) {
     table("Controllers", "Controller", controllers, [&](YStoreArchive& child, Controller& slot) {
         const Controller fresh;
         child.Boolean("Enabled", slot.enabled, fresh.enabled);
-        StoreTarget(child, slot, plugin_, find);
+        StoreTarget(child, slot, plugin_);
         child.Number("Value", slot.value, fresh.value);
         child.Number("MaxValue", slot.maxValue, fresh.maxValue);
         child.Number("Range", slot.range, fresh.range);
@@ -238,7 +224,7 @@ void YMIDIControllers::StoreTables(YStoreArchive& archive) {
     table("NoteControllers", "NoteController", noteControllers, [&](YStoreArchive& child, NoteController& slot) {
         const NoteController fresh;
         child.Boolean("Enabled", slot.enabled, fresh.enabled);
-        StoreTarget(child, slot, plugin_, find);
+        StoreTarget(child, slot, plugin_);
         child.Enumeration("Mode", slot.mode, &NoteModeName(0), kNoteModeCount, fresh.mode);
         // The older switch, read last so that it wins over "Mode".
         if (child.Loading() && child.Element().FindAttribute("Logarithmic")) {

@@ -70,7 +70,8 @@ public:
     PresetTrigger presetTrigger;
     int32_t noteOffset = 0;  // added to the note number in the frequency formula
 
-    static const YString& SourceName(int32_t controller);
+    // "CC 7", "Aftertouch", ...: what a controller number stands for.
+    static YString SourceName(int32_t controller);
     static const YString& NoteModeName(int32_t mode);
     // The frequency of a note number in hertz: 60 is 523.25 Hz, 57 is 440 Hz.
     static double NoteFrequency(int32_t note);
@@ -80,7 +81,6 @@ public:
     void ProcessNote(int32_t channel, int32_t key, double velocity, bool on);
     // The last note that drove a Linear or Logarithmic note controller; -1 before any.
     int32_t LastNote() const { return lastNote_; }
-    double TriggerValue() const { return triggerValue_; }
 
     // "Attach MIDI controller": the slot for the parameter (the one already on it, else
     // the first disabled one), set up and enabled; -1 when all are in use, and then
@@ -104,7 +104,6 @@ private:
     static void GiveWholeRange(Controller& slot, int32_t parameter);
     void Write(int32_t parameter, double value);
     void Trigger(int32_t channel, int32_t controller, double value);
-    int32_t FindParameter(const YString& id) const;
 
     YAudioPlugin& plugin_;
     PresetStep presetStep_;

@@ -139,7 +139,13 @@ void YMultiParameter::StoreBank(int32_t bank) {
     const int32_t parameterCount = plugin_.GetParameterCount();
     for (YMultiParameterParameter& target : targets)
         if (target.enabled && target.parameter >= 0 && target.parameter < parameterCount)
-            target.banks[static_cast<std::size_t>(bank)] = static_cast<float>(plugin_.GetParameter(target.parameter));
+            target.banks[static_cast<std::size_t>(bank)] =
+                static_cast<float>(std::clamp(plugin_.GetParameter(target.parameter), 0.0, 1.0));
+}
+
+double YMultiParameter::BankPosition(int32_t bank) const {
+    const int32_t count = std::max(1, bankCount);
+    return count > 1 ? static_cast<double>(bank) / (count - 1) : 0.0;
 }
 
 void YMultiParameter::SetValue(double value) {
@@ -243,9 +249,6 @@ YString YMultiParameter::ValueText(double value) const {
 
 // ---- Stored form ---------------------------------------------------------------------------
 
-namespace {
-double Held01(double value) { return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0); }
-}  // namespace
 
 void YMultiParameter::StoreTarget(YStoreArchive& archive, YMultiParameterParameter& target) {
     const YMultiParameterParameter fresh;
@@ -257,13 +260,7 @@ void YMultiParameter::StoreTarget(YStoreArchive& archive, YMultiParameterParamet
         archive.Boolean("ParameterEnabled", target.enabled, true);
         YString id;
         archive.Text("ParameterName", id, YString());
-        target.parameter = -1;
-        if (!id.IsEmpty())
-            for (int32_t i = 0; i < plugin_.GetParameterCount(); ++i)
-                if (plugin_.GetParameterID(i) == id) {
-                    target.parameter = i;
-                    break;
-                }
+        target.parameter = plugin_.FindParameterByID(id);
     }
     archive.Number("Value", target.value, fresh.value);
     archive.Number("MaxValue", target.maxValue, fresh.maxValue);
@@ -291,8 +288,10 @@ void YMultiParameter::StoreTarget(YStoreArchive& archive, YMultiParameterParamet
     for (int32_t k = 0; k < bankCount; ++k) target.banks[k] = static_cast<float>(Held01(target.banks[k]));
 }
 
+YString YMultiParameter::ElementName(int32_t number) { return YFormat("MultiParameter{0}").Arg(number); }
+
 void YMultiParameter::Store(YStoreArchive& parent) {
-    const YString elementName = YFormat("MultiParameter{0}").Arg(number_);
+    const YString elementName = ElementName(number_);
     YScopedLock lock(GlobalLock());
     if (parent.Saving()) {
         if (targets.size() == 1 && !targets.front().enabled) {

@@ -5,13 +5,18 @@
 #include "foundation/YSynchronizer.h"
 #include "modulation/YEnvelopeComputer.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 // How a control input swings a target around its settings. Stored by number
 // ("FullRange"); the names are for display.
 enum class YRangeMode : int32_t { UpAndDown = 0, FullRange = 1, UpOnly = 2, DownOnly = 3, Interval = 4 };
+
+// A stored normalised value read back: limited to 0..1, a NaN giving 0.
+inline double Held01(double value) { return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0); }
 inline constexpr int32_t kRangeModeCount = 5;
 const YString& RangeModeName(int32_t mode);
 
@@ -108,6 +113,8 @@ public:
     void RemoveTarget(std::size_t index);
     // Copies every enabled target's current normalised value into bank 0..kMaxBanks-1.
     void StoreBank(int32_t bank);
+    // The value at which the multiparameter plays bank (0..bankCount-1) as it is.
+    double BankPosition(int32_t bank) const;
     void SetSampleRate(double rate) { sampleRate_ = rate > 0 ? rate : 44100.0; }
 
     // Writes every enabled target for the current input. Does nothing while learning
@@ -123,6 +130,8 @@ public:
     // The "MultiParameter" + number element of "MultiParameters": not written while the
     // only target is disabled; a load without it resets.
     void Store(YStoreArchive& parent);
+    // The name of multiparameter number (0..3)'s element inside "MultiParameters".
+    static YString ElementName(int32_t number);
 
     // The value's text: a percentage, or the first target's value text.
     YString ValueText(double value) const;

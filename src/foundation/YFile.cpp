@@ -125,6 +125,22 @@ void YFile::Execute(const YString& path) {
 
 char16_t YFile::PathSeparator() { return Platform::PathSeparator(); }
 
+namespace {
+// Where the name part of a path starts: just after its last separator, else 0.
+uint32_t NameStart(const YString& path) {
+    uint32_t start = path.Length();
+    while (start > 0 && !IsSeparator(path[start - 1])) --start;
+    return start;
+}
+}  // namespace
+
+YString YFile::FolderOf(const YString& path) {
+    const uint32_t start = NameStart(path);
+    return start > 0 ? path.Substring(0, start - 1) : YString();
+}
+
+YString YFile::NameOf(const YString& path) { return path.Substring(NameStart(path)); }
+
 YString YFile::Join(const YString& folder, const YString& name) {
     if (folder.IsEmpty()) return name;
     YString result = folder;

@@ -65,4 +65,8 @@ public:
     static char16_t PathSeparator();
     // folder + separator + name; no separator is doubled.
     static YString Join(const YString& folder, const YString& name);
+    // The parts of a path before and after its last separator (of either kind); without
+    // one, the folder is empty and the name the whole path.
+    static YString FolderOf(const YString& path);
+    static YString NameOf(const YString& path);
 };

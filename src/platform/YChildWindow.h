@@ -38,6 +38,17 @@ public:
     struct Pixels {
         const uint32_t* data = nullptr;
         int32_t width = 0, height = 0;  // the rows are width pixels long
+
+        // Cuts an area down to the pixels (an area may reach past them while a resize
+        // is under way); false when nothing of it is left to show.
+        bool Clip(int32_t& x, int32_t& y, int32_t& areaWidth, int32_t& areaHeight) const {
+            if (data == nullptr) return false;
+            if (x < 0) areaWidth += x, x = 0;
+            if (y < 0) areaHeight += y, y = 0;
+            if (x + areaWidth > width) areaWidth = width - x;
+            if (y + areaHeight > height) areaHeight = height - y;
+            return areaWidth > 0 && areaHeight > 0;
+        }
     };
     virtual Pixels CurrentPixels() = 0;
     virtual void MouseDown(const YChildWindowMouse& mouse) = 0;

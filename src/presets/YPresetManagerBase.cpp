@@ -20,16 +20,9 @@ const YString kPresetName = "name";
 const YString kCompressed = "compressed";
 const YString kExchangeIndex = "ExchangeIndex";
 
-// The folder part of a path (up to its last separator of either kind).
-YString FolderOf(const YString& path) {
-    for (uint32_t i = path.Length(); i > 0; --i)
-        if (path[i - 1] == u'/' || path[i - 1] == u'\\') return path.Substring(0, i - 1);
-    return YString();
-}
-
 // The file written safely (YXMLDocument::WriteFile), in a folder made when missing.
 void WriteDocument(const YXMLItem& root, const YString& path) {
-    const YString folder = FolderOf(path);
+    const YString folder = YFile::FolderOf(path);
     if (!folder.IsEmpty()) YFile::CreatePath(folder);
     YXMLDocument::WriteFile(root, path);
 }
@@ -85,7 +78,7 @@ void YPresetManagerBase::Open() {
         }
         // Versions before the maker's folder kept the file in the application-data
         // folder itself. It goes only once its presets are safely in the new file.
-        const YString older = YFile::Join(FolderOf(folder), name);
+        const YString older = YFile::Join(YFile::FolderOf(folder), name);
         if (!damaged_ && YFile::Exists(older) && !YFile::IsDirectory(older)) {
             std::unique_ptr<YXMLItem> source = YXMLDocument::ReadFile(older);
             std::unique_ptr<YXMLItem> copy = root_->Clone();

@@ -64,7 +64,6 @@ public:
         // output may equal input. A state that a non-finite sample poisoned is
         // cleared at the end of the block, so the filter recovers with the signal.
         void Process(State& state, const float* input, float* output, int32_t count) const;
-        const Biquad& Section(int32_t index) const { return sections_[index]; }
 
     private:
         std::array<Biquad, 2> sections_;
@@ -88,7 +87,6 @@ public:
     // the block's end; a buffer the host gave for two channels is scaled once.
     static void ApplyRamp(float* const* channels, int32_t count, int32_t frames, double from, double to);
     const LevelMeter& InputMeter() const { return inputMeter_; }
-    const LevelMeter& OutputMeter() const { return outputMeter_; }
     int32_t ChannelCount() const { return channelCount_; }
 
     // Whether the road runs the processor; copied from the switch at preparation.

@@ -17,21 +17,6 @@ YAudioPlugin::~YAudioPlugin() {
 
 // ---- MIDI ----------------------------------------------------------------------------------
 
-// The bindings deliver MIDI before the block, outside ProcessAudio: the held-note
-// state and what the messages drive are touched under the block's locks, and a
-// message that meets a preparation or a state load (holding parameterLock) is dropped
-// rather than waiting; the preparation resets the held notes anyway.
-template <typename Body>
-bool YAudioPlugin::UnderBlockLocks(Body&& body) {
-    if (parameterLock.Acquire(0)) return false;
-    struct Release {
-        YLock& lock;
-        ~Release() { lock.Release(); }
-    } release{parameterLock};
-    YScopedLock processing(processingLock);
-    return body();
-}
-
 void YAudioPlugin::ProcessNoteEvent(const YNoteEvent& note) {
     YGuarded("YAudioPlugin::ProcessNoteEvent", [&] {
         UnderBlockLocks([&] {
@@ -171,6 +156,12 @@ YString YAudioPlugin::GetParameterName(int32_t index) const {
 }
 YString YAudioPlugin::GetParameterID(int32_t index) const {
     Y_ADAPTER_QUERY(GetParameterID, YString(), GetID(index - adapter->firstIndex));
+}
+int32_t YAudioPlugin::FindParameterByID(const YString& id) const {
+    if (id.IsEmpty()) return -1;
+    for (int32_t i = 0; i < GetParameterCount(); ++i)
+        if (GetParameterID(i) == id) return i;
+    return -1;
 }
 YString YAudioPlugin::GetParameterValueName(int32_t index) const {
     Y_ADAPTER_QUERY(GetParameterValueName, YString(), GetValueName(index - adapter->firstIndex));

@@ -86,6 +86,8 @@ public:
     virtual double GetParameter(int32_t index) const;
     virtual YString GetParameterName(int32_t index) const;
     virtual YString GetParameterID(int32_t index) const;
+    // The index of the parameter with this id; -1 for none (and for an empty id).
+    int32_t FindParameterByID(const YString& id) const;
     virtual YString GetParameterValueName(int32_t index) const;
     virtual YString GetParameterValueNameFrom01(int32_t index, double value) const;
     virtual double ParseParameterValueName(int32_t index, const YString& text) const;
@@ -279,9 +281,23 @@ protected:
     int32_t ProcessedChannels() const { return processedChannels_; }
     void RequestFirstInterpolationBlock() { interpolationFirstBlock_ = true; }
 
-private:
+    // The bindings deliver MIDI before the block, outside ProcessAudio: the held-note
+    // state and what the messages drive are touched under the block's locks, and a
+    // message that meets a preparation or a state load (holding parameterLock) is
+    // dropped rather than waiting; the preparation resets the held notes anyway.
+    // False when dropped, else what body answers.
     template <typename Body>
-    bool UnderBlockLocks(Body&& body);
+    bool UnderBlockLocks(Body&& body) {
+        if (parameterLock.Acquire(0)) return false;
+        struct Release {
+            YLock& lock;
+            ~Release() { lock.Release(); }
+        } release{parameterLock};
+        YScopedLock processing(processingLock);
+        return body();
+    }
+
+private:
     bool DecodeMIDIEvent(int32_t sampleOffset, uint8_t status, uint8_t data1, uint8_t data2);
     void FixAudioBuffers(float** table, float** fixed, int32_t connected, int32_t busCount, bool isInput, int32_t frames);
     void ProcessRouted(float** inputs, float** outputs, int32_t frames);

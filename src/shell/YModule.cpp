@@ -1,6 +1,7 @@
 #include "shell/YModule.h"
 
 #include "foundation/YException.h"
+#include "foundation/YFile.h"
 #include "platform/Platform.h"
 
 #include <array>
@@ -42,11 +43,8 @@ LibraryState& State() {
 YLock& InitLock() { return State().initLock; }
 
 YString FileName(const YString& path, YString& folder) {
-    uint32_t start = 0;
-    for (uint32_t i = 0; i < path.Length(); ++i)
-        if (path[i] == u'/' || path[i] == u'\\') start = i + 1;
-    folder = start > 0 ? path.Substring(0, start - 1) : YString();
-    YString name = path.Substring(start);
+    folder = YFile::FolderOf(path);
+    YString name = YFile::NameOf(path);
     int64_t dot = -1;
     for (uint32_t i = 0; i < name.Length(); ++i)
         if (name[i] == u'.') dot = i;

@@ -26,12 +26,7 @@ uint32_t DrawAfter(uint32_t seed) { return (YRandom::Step(seed) >> 16) & 0x7FFF;
 
 class PresetSettings : public ::testing::Test {
 protected:
-    void SetUp() override {
-        engine.Initialize("Vortalis", "Yorvane", &PassThroughEffectFactory, 500, 100);
-        engine.SetSampleRate(48000.0);
-        engine.SetChannels(2, 2);
-        engine.InitProcessing();
-    }
+    void SetUp() override { PrepareEngine(engine, "Vortalis", "Yorvane"); }
     void TearDown() override {
         if (YFile::Exists(engine.ActivePresetListPath())) YFile::Delete(engine.ActivePresetListPath());
     }
@@ -119,8 +114,8 @@ TEST_F(PresetSettings, SmartRandomCombinesRandomizerMultiPresets) {
     SaveWithGain("Macro two", 0.8, engine.Presets().FindFolder("Randomizer Multi"));
     engine.MultiParameter(1).Reset();
 
-    bool sawPlain = false, sawMulti = false;
-    for (uint32_t seed = 1; seed < 40 && !(sawPlain && sawMulti); ++seed) {
+    bool sawPlain = false, sawMulti = false, sawDonatedFirst = false;
+    for (uint32_t seed = 1; seed < 40 && !(sawPlain && sawMulti && sawDonatedFirst); ++seed) {
         YRandom::SetSeed(seed);
         const bool odd = DrawAfter(seed) & 1;
         ASSERT_EQ(engine.GenerateRandomSettingsSmart(), 1);
@@ -133,6 +128,8 @@ TEST_F(PresetSettings, SmartRandomCombinesRandomizerMultiPresets) {
         }
         sawMulti = true;
         EXPECT_TRUE(std::fabs(gain - 0.7) < 1e-9 || std::fabs(gain - 0.8) < 1e-9) << gain;
+        // The first macro too is drawn: "Macro two"'s settings with "Macro one"'s macro.
+        if (std::fabs(gain - 0.8) < 1e-9 && engine.MultiParameter(0).enabled) sawDonatedFirst = true;
         // Every macro slot comes from one of the folder's presets: slot 1 only from
         // "Macro one", slot 2 only from "Macro two", never both from a preset without them.
         for (int32_t number : {0, 1}) {
@@ -144,6 +141,7 @@ TEST_F(PresetSettings, SmartRandomCombinesRandomizerMultiPresets) {
     }
     EXPECT_TRUE(sawPlain);
     EXPECT_TRUE(sawMulti);
+    EXPECT_TRUE(sawDonatedFirst);
 }
 
 TEST_F(PresetSettings, RandomMacrosMoveOnlyTheEnabledMacrosAndTheirTargets) {

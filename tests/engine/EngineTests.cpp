@@ -25,13 +25,7 @@ protected:
         engine.SetChannels(2, 2);
         effect = static_cast<PassThroughEffect*>(engine.Effect());
     }
-    std::vector<float> RunBlock(int frames, float level) {
-        std::vector<float> left(frames, level), right(frames, level), outLeft(frames), outRight(frames);
-        float* inputs[32] = {left.data(), right.data()};
-        float* outputs[32] = {outLeft.data(), outRight.data()};
-        engine.ProcessAudio(inputs, outputs, frames, true);
-        return outLeft;
-    }
+    std::vector<float> RunBlock(int frames, float level) { return RunEngineBlock(engine, frames, level); }
 
     ScratchFolder scratch;  // the instance reads the user's settings and presets
     YAudioEffectPluginToAudioPluginAdapter engine;

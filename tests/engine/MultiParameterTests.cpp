@@ -21,18 +21,8 @@ constexpr int kCount = PassThroughEffect::kCount;
 
 class MultiParameters : public ::testing::Test {
 protected:
-    void SetUp() override {
-        engine.Initialize("Test", "Maker", &PassThroughEffectFactory, 500, 100);
-        engine.SetSampleRate(48000.0);
-        engine.SetChannels(2, 2);
-        engine.InitProcessing();
-    }
-    void RunBlock(int frames) {
-        std::vector<float> left(frames), right(frames), outLeft(frames), outRight(frames);
-        float* inputs[32] = {left.data(), right.data()};
-        float* outputs[32] = {outLeft.data(), outRight.data()};
-        engine.ProcessAudio(inputs, outputs, frames, true);
-    }
+    void SetUp() override { PrepareEngine(engine); }
+    void RunBlock(int frames) { RunEngineBlock(engine, frames); }
     void RunFrames(int frames, int block = 480) {
         for (; frames > 0; frames -= block) RunBlock(std::min(block, frames));
     }

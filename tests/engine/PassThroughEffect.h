@@ -1,11 +1,13 @@
 #pragma once
 
 #include "engine/YAudioEffectPlugin.h"
+#include "engine/YAudioEffectPluginToAudioPluginAdapter.h"
 
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 // A small effect for driving the engine: it multiplies by its "Gain" parameter and
 // checks that it is never asked to process while it is being prepared.
@@ -71,4 +73,22 @@ inline intptr_t PassThroughEffectFactory(void* effect, int64_t command, int64_t 
     auto* object = effect ? static_cast<PassThroughEffect*>(effect) : new PassThroughEffect;
     if (command == kEffectCommandGetObject) return reinterpret_cast<intptr_t>(object);
     return object->Command(command, argument);
+}
+
+// An engine around the pass-through effect, stereo at 48 kHz and prepared.
+inline void PrepareEngine(YAudioEffectPluginToAudioPluginAdapter& engine, const char* product = "Test",
+                          const char* maker = "Maker") {
+    engine.Initialize(YString::FromUtf8(product), YString::FromUtf8(maker), &PassThroughEffectFactory, 500, 100);
+    engine.SetSampleRate(48000.0);
+    engine.SetChannels(2, 2);
+    engine.InitProcessing();
+}
+
+// One stereo block of a constant level through the engine; the left output.
+inline std::vector<float> RunEngineBlock(YAudioEffectPluginToAudioPluginAdapter& engine, int frames, float level = 0.0f) {
+    std::vector<float> left(frames, level), right(frames, level), outLeft(frames), outRight(frames);
+    float* inputs[32] = {left.data(), right.data()};
+    float* outputs[32] = {outLeft.data(), outRight.data()};
+    engine.ProcessAudio(inputs, outputs, frames, true);
+    return outLeft;
 }

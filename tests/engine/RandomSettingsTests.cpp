@@ -88,10 +88,7 @@ TEST(DefinitionRule, WholeNumbersWhenAsked) {
 class RandomSettings : public ::testing::Test {
 protected:
     void SetUp() override {
-        engine.Initialize("Test", "Maker", &PassThroughEffectFactory, 500, 100);
-        engine.SetSampleRate(48000.0);
-        engine.SetChannels(2, 2);
-        engine.InitProcessing();
+        PrepareEngine(engine);
         effect = static_cast<PassThroughEffect*>(engine.Effect());
     }
     std::vector<double> Values() {
@@ -99,13 +96,7 @@ protected:
         for (int32_t i = 0; i < engine.GetParameterCount(); ++i) values.push_back(engine.GetParameter(i));
         return values;
     }
-    std::vector<float> RunBlock(int frames, float level) {
-        std::vector<float> left(frames, level), right(frames, level), outLeft(frames), outRight(frames);
-        float* inputs[32] = {left.data(), right.data()};
-        float* outputs[32] = {outLeft.data(), outRight.data()};
-        engine.ProcessAudio(inputs, outputs, frames, true);
-        return outLeft;
-    }
+    std::vector<float> RunBlock(int frames, float level) { return RunEngineBlock(engine, frames, level); }
 
     YAudioEffectPluginToAudioPluginAdapter engine;
     PassThroughEffect* effect = nullptr;

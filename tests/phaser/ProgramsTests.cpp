@@ -1,4 +1,5 @@
 // The eight programs of the product's engine: A/B, copy and paste, ABCD morphing.
+#include "VortalisInstance.h"
 #include "engine/YYorvaneAudioEffectPlugin.h"
 #include "foundation/YException.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
@@ -13,15 +14,6 @@
 namespace {
 
 using P = VortalisAudioEffectPlugin;
-
-std::unique_ptr<YYorvaneAudioEffectPlugin> MakeInstance() {
-    auto plugin = std::make_unique<YYorvaneAudioEffectPlugin>();
-    plugin->Initialize("Vortalis", "Yorvane", &VortalisAudioEffectPluginInterface, 500, 100);
-    plugin->SetSampleRate(48000.0);
-    plugin->SetChannels(2, 2);
-    plugin->InitProcessing();
-    return plugin;
-}
 
 std::vector<double> Values(YYorvaneAudioEffectPlugin& plugin) {
     std::vector<double> values;

@@ -2,6 +2,7 @@
 // produce at once, for a fixed amount of work. Its real value is in the thread
 // sanitizer build, which reports any data race it meets; everywhere it also checks
 // that nothing deadlocks, every block is finite and the last saved state survives.
+#include "VortalisInstance.h"
 #include "engine/YYorvaneAudioEffectPlugin.h"
 #include "phaser/VortalisAudioEffectPlugin.h"
 #include "shell/YStateChunk.h"
@@ -29,15 +30,6 @@ constexpr int32_t kFrames = 64;
 constexpr int kAudioBlocks = 3000;     // at least; the audio goes on until the others are done
 constexpr int kAutomationSweeps = 400;  // every parameter once per sweep
 constexpr int kUserRounds = 200;        // each round: state, programs, random, morph, presets
-
-std::unique_ptr<YYorvaneAudioEffectPlugin> MakeInstance() {
-    auto plugin = std::make_unique<YYorvaneAudioEffectPlugin>();
-    plugin->Initialize("Vortalis", "Yorvane", &VortalisAudioEffectPluginInterface, 500, 100);
-    plugin->SetSampleRate(48000.0);
-    plugin->SetChannels(2, 2);
-    plugin->InitProcessing();
-    return plugin;
-}
 
 // A reproducible generator per thread, values in 0 .. 1.
 struct Draw {

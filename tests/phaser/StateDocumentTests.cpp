@@ -1,3 +1,4 @@
+#include "VortalisInstance.h"
 #include "engine/YYorvaneAudioEffectPlugin.h"
 #include "foundation/YFormat.h"
 #include "foundation/YMemoryStream.h"
@@ -17,16 +18,6 @@
 namespace {
 
 using P = VortalisAudioEffectPlugin;
-
-std::unique_ptr<YYorvaneAudioEffectPlugin> MakeInstance(int channels = 2) {
-    auto plugin = std::make_unique<YYorvaneAudioEffectPlugin>();
-    plugin->Initialize("Vortalis", "Yorvane", &VortalisAudioEffectPluginInterface, 500, 100);
-    if (channels > 2) plugin->SetupPins(1, true);
-    plugin->SetSampleRate(48000.0);
-    plugin->SetChannels(channels, channels);
-    plugin->InitProcessing();
-    return plugin;
-}
 
 P& Phaser(YYorvaneAudioEffectPlugin& plugin) { return *static_cast<P*>(plugin.Effect()); }
 

@@ -101,13 +101,7 @@ public:
 
     void Show(int32_t x, int32_t y, int32_t width, int32_t height) override {
         const YChildWindowClient::Pixels pixels = client_.CurrentPixels();
-        if (pixels.data == nullptr) return;
-        // Clip to the pixels: an area may reach past them while a resize is under way.
-        if (x < 0) width += x, x = 0;
-        if (y < 0) height += y, y = 0;
-        if (x + width > pixels.width) width = pixels.width - x;
-        if (y + height > pixels.height) height = pixels.height - y;
-        if (width <= 0 || height <= 0) return;
+        if (!pixels.Clip(x, y, width, height)) return;
         // The image borrows the client's pixels: 0xAARRGGBB words are what a 24-bit
         // TrueColor visual takes in 32-bit units (the top byte is padding).
         XImage* image = XCreateImage(display_, DefaultVisual(display_, DefaultScreen(display_)), 24, ZPixmap, 0,

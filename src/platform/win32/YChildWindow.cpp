@@ -86,12 +86,7 @@ private:
 
     void Draw(HDC context, int32_t x, int32_t y, int32_t width, int32_t height) {
         const YChildWindowClient::Pixels pixels = client_.CurrentPixels();
-        if (pixels.data == nullptr) return;
-        if (x < 0) width += x, x = 0;
-        if (y < 0) height += y, y = 0;
-        if (x + width > pixels.width) width = pixels.width - x;
-        if (y + height > pixels.height) height = pixels.height - y;
-        if (width <= 0 || height <= 0) return;
+        if (!pixels.Clip(x, y, width, height)) return;
         // A top-down bitmap of just the rows of the area, so that no source-origin
         // convention of bottom-up bitmaps comes into play.
         BITMAPINFO info{};
