@@ -26,7 +26,6 @@ constexpr float kProgramButton = 40.0f;
 constexpr float kKnobWidth = 88.0f;
 constexpr float kKnobHeight = 100.0f;
 constexpr float kListWidth = 200.0f;
-constexpr float kCornerWidth = 104.0f;
 const YString kAmountKey = "RandomAmount";  // in per cent, in the product's configuration file
 const YString kRandomizer = "Randomizer";
 
@@ -153,21 +152,8 @@ void ProgramsPage::BuildMorph() {
         if (begins) BeginMorph();
     };
     pad_->onChange = [this](double x, double y) { Morph(x, y); };
-    static const char* const kCornerNames[4] = {"lower left", "upper left", "lower right", "upper right"};
-    std::vector<YString> items;
-    for (int32_t p = 0; p < 4; ++p) items.push_back(YString("Program ") + Letter(p));
-    for (int32_t corner = 0; corner < 4; ++corner) {
-        YMenu& menu = Add<YMenu>(YString(), items);
-        menu.selected = [this, corner] { return plugin_.MorphCorners()[static_cast<std::size_t>(corner)]; };
-        menu.choose = [this, corner](int32_t program) {
-            std::array<int32_t, 4> programs = plugin_.MorphCorners();
-            programs[static_cast<std::size_t>(corner)] = program;
-            plugin_.SetMorphCorners(programs);
-        };
-        menu.help = YFormat("<name>Corner</name>: the program the pad gives at its {0} corner.")
-                        .Arg(YString::FromUtf8(kCornerNames[corner]));
-        corners_[static_cast<std::size_t>(corner)] = &menu;
-    }
+    // Lower left, lower right, upper left, upper right: A at (0, 0), C at (1, 0), B at (0, 1), D at (1, 1).
+    pad_->corners = {Letter(0), Letter(2), Letter(1), Letter(3)};
 }
 
 void ProgramsPage::BeginMorph() {
@@ -315,9 +301,6 @@ void ProgramsPage::Sync() {
                               : YFormat("Program {0} plays; A/B returns to {1}.").Arg(Letter(current)).Arg(Letter(previous)));
     paste_->SetEnabled(!Clipboard().IsEmpty());
 
-    const std::array<int32_t, 4>& corners = plugin_.MorphCorners();
-    // The pad's labels run lower left, lower right, upper left, upper right.
-    pad_->corners = {Letter(corners[0]), Letter(corners[2]), Letter(corners[1]), Letter(corners[3])};
     if (!asking_) pad_->SetPosition(plugin_.MorphX(), plugin_.MorphY());
 
     const bool randomizer = plugin_.Presets().FindFolder(kRandomizer) != nullptr;
@@ -355,19 +338,12 @@ void ProgramsPage::Layout() {
     smartRandom_->SetBounds(buttons.TakeLeft(buttonWidth, 8.0f));
     randomStatus_->SetBounds(random.TakeTop(style.sizes.labelHeight));
 
-    // The pad is square, as large as the height allows, with the corner menus above and below it.
-    const float menuRow = style.sizes.rowHeight + 8.0f;
+    // The pad is square, as large as the height allows.
     const float padding = style.sizes.padding;
-    const float side = std::clamp(rest.height - style.sizes.panelTitle - 1.5f * padding - 2.0f * menuRow, 160.0f, 300.0f);
+    const float side = std::clamp(rest.height - style.sizes.panelTitle - 1.5f * padding, 160.0f, 380.0f);
     morphPanel_->SetBounds(rest.TakeLeft(side + 2.0f * padding, style.sizes.gap));
     YRect morph = morphPanel_->Content();
-    const YRect upper = morph.TakeTop(style.sizes.rowHeight, 8.0f);
-    pad_->SetBounds(morph.TakeTop(side, 8.0f));
-    const YRect lower = morph.TakeTop(style.sizes.rowHeight);
-    corners_[1]->SetBounds({upper.x, upper.y, kCornerWidth, upper.height});
-    corners_[3]->SetBounds({upper.Right() - kCornerWidth, upper.y, kCornerWidth, upper.height});
-    corners_[0]->SetBounds({lower.x, lower.y, kCornerWidth, lower.height});
-    corners_[2]->SetBounds({lower.Right() - kCornerWidth, lower.y, kCornerWidth, lower.height});
+    pad_->SetBounds(morph.TakeTop(std::min(side, morph.width)));
 
     activePanel_->SetBounds(rest);
     YRect active = activePanel_->Content();

@@ -41,7 +41,6 @@ public:
     YLabel& ProgramNote() const { return *programNote_; }
     YXYPad& Pad() const { return *pad_; }
     // The corner menus in the order of the engine's corners: (0, 0), (0, 1), (1, 0), (1, 1).
-    YMenu& CornerMenu(int32_t corner) const { return *corners_[static_cast<std::size_t>(corner)]; }
     YKnob& AmountKnob() const { return *amount_; }
     YButton& RandomButton() const { return *random_; }
     YButton& RandomMacrosButton() const { return *randomMacros_; }
@@ -80,7 +79,6 @@ private:
     YButton* paste_ = nullptr;
     YLabel* programNote_ = nullptr;
 
-    std::array<YMenu*, 4> corners_{};
     YXYPad* pad_ = nullptr;
     bool asking_ = false;           // the morph's question is open; the pad waits for it
     double askedX_ = 0.5, askedY_ = 0.5;  // where the press that asked it went

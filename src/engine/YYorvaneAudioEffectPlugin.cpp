@@ -149,10 +149,6 @@ bool YYorvaneAudioEffectPlugin::OnPresetMorph(const std::function<bool(const YSt
     });
 }
 
-void YYorvaneAudioEffectPlugin::SetMorphCorners(const std::array<int32_t, 4>& programs) {
-    for (std::size_t corner = 0; corner < programs.size(); ++corner) morphCorners_[corner] = std::clamp(programs[corner], 0, 3);
-}
-
 void YYorvaneAudioEffectPlugin::MorphPrograms(double x, double y) {
     YGuarded("YYorvaneAudioEffectPlugin::MorphPrograms", [&] {
         morphX_ = std::clamp(x, 0.0, 1.0);
@@ -160,10 +156,7 @@ void YYorvaneAudioEffectPlugin::MorphPrograms(double x, double y) {
         YScopedLock processing(processingLock);
         const std::vector<double> live = CurrentValues();
         const std::vector<double>* sources[4];
-        for (int32_t p = 0; p < 4; ++p) {
-            const int32_t program = morphCorners_[static_cast<std::size_t>(p)];
-            sources[p] = program == currentProgram_ ? &live : &programValues_[static_cast<std::size_t>(program)];
-        }
+        for (int32_t p = 0; p < 4; ++p) sources[p] = p == currentProgram_ ? &live : &programValues_[static_cast<std::size_t>(p)];
         for (std::size_t i = 0; i < live.size(); ++i) {
             bool known = Morphable(static_cast<int32_t>(i));
             for (const std::vector<double>* source : sources) known &= source->size() > i;

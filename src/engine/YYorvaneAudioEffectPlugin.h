@@ -49,11 +49,6 @@ public:
     void MorphPrograms(double x, double y);
     double MorphX() const { return morphX_; }
     double MorphY() const { return morphY_; }
-    // Which of programs A-D (0..3) sits at each corner of the pad, in the order of the
-    // blend's letters: (0, 0), (0, 1), (1, 0), (1, 1). A, B, C, D until the user moves
-    // them; the instance keeps the choice while it lives (the state does not).
-    void SetMorphCorners(const std::array<int32_t, 4>& programs);
-    const std::array<int32_t, 4>& MorphCorners() const { return morphCorners_; }
     static constexpr double kMorphThreshold = 1e-5;
 
     // The automatic gain compensation switch, acting from the next block on.
@@ -82,5 +77,4 @@ private:
     int32_t currentProgram_ = 0;
     int32_t previousProgram_ = 0;
     double morphX_ = 0.5, morphY_ = 0.5;
-    std::array<int32_t, 4> morphCorners_{0, 1, 2, 3};
 };

@@ -160,14 +160,6 @@ TEST_F(Programs, PadCornersGiveTheirProgramsAndTheMiddleTheMean) {
     }
     EXPECT_FALSE(Window().HasPopup());
     EXPECT_EQ(Engine().CurrentProgram(), 5);
-
-    // Program D in the lower left corner: that corner gives D.
-    Pick(Page().CornerMenu(0), 3);
-    EXPECT_EQ(Engine().MorphCorners()[0], 3);
-    editor->Idle();
-    EXPECT_EQ(Page().Pad().corners[0], YString("D"));
-    Click(corners[0]);
-    ExpectValues(programs[3]);
 }
 
 TEST_F(Programs, TheMorphAsksWhenASourcePlaysAndNoChangesNothing) {

@@ -102,21 +102,6 @@ TEST(Morph, CornersGiveTheProgramsAndTheCentreTheirMean) {
     EXPECT_EQ(plugin->CurrentProgram(), 5);  // morphing changes no program
 }
 
-TEST(Morph, TheCornersTakeTheProgramsTheUserPutsThere) {
-    auto plugin = MakeInstance();
-    const std::vector<std::vector<double>> programs = FilledABCD(*plugin);
-    plugin->SelectProgram(4);
-    // D at (0, 0), C at (0, 1), B at (1, 0), A at (1, 1); outside A-D is limited to it.
-    plugin->SetMorphCorners({3, 2, 1, 9});
-    EXPECT_EQ(plugin->MorphCorners()[3], 3);
-    plugin->SetMorphCorners({3, 2, 1, 0});
-    const double corners[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-    for (int32_t corner = 0; corner < 4; ++corner) {
-        plugin->MorphPrograms(corners[corner][0], corners[corner][1]);
-        EXPECT_EQ(Values(*plugin), programs[static_cast<std::size_t>(3 - corner)]) << corner;
-    }
-}
-
 TEST(Morph, StepsBelowTheThresholdAreNotWritten) {
     auto plugin = MakeInstance();
     FillABCD(*plugin);
